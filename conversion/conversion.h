@@ -1,0 +1,22 @@
+#pragma once
+
+#include <iosfwd>
+
+namespace tempconv {
+
+// How a part of the dialogue ended.
+enum class outcome { converted, unknown_scale, input_ended, output_failed };
+
+// The conversion for a scale letter ("c", "f" or "k", already in lower case): asks for a
+// temperature on that scale until one can be converted, stores it in its own variable, computes
+// the other two and writes them. Any other letter is left to the caller as unknown_scale.
+outcome convert(char inscale, double &cel, double &far, double &kel, std::istream &in,
+                std::ostream &out);
+
+// The formulas, each operation in the order that fixes the rounding of its result.
+double far_from_cel(double cel);
+double cel_from_far(double far);
+double kel_from_cel(double cel);
+double cel_from_kel(double kel);
+
+} // namespace tempconv

@@ -1,0 +1,10 @@
+#include "dialogue/dialogue.h"
+#include "platform/platform.h"
+
+#include <iostream>
+
+// Command-line arguments are accepted and ignored.
+int main() {
+  tempconv::platform::prepare();
+  return tempconv::dialogue(std::cin, std::cout, std::cerr, tempconv::platform::pause);
+}

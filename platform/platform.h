@@ -1,0 +1,15 @@
+#pragma once
+
+#include <iosfwd>
+
+// Everything that differs between Windows and POSIX systems; one implementation of each per
+// platform.
+namespace tempconv::platform {
+
+// Readies the process before any output.
+void prepare();
+
+// Writes the pause prompt to `out` and waits for one key press, then returns.
+void pause(std::ostream &out);
+
+} // namespace tempconv::platform

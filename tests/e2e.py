@@ -1,0 +1,207 @@
+#!/usr/bin/env python3
+"""Runs the built tempconv the way a user does: bytes in on standard input, every byte of
+standard output and standard error compared, and the exit status checked.
+
+Usage: e2e.py PROGRAM [EMULATOR...]"""
+
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+GREETING = b"   This program is used to convert the temperature from one scale to another.\n\n\n"
+SCALE = b"Enter the input scale in which you want to enter the temperature (c/f/k) : "
+WRONG_SCALE = b"Please enter a correct input scale!!!\n\n"
+WRONG_TEMP = b"Please enter a correct temperature!!!\n\n"
+CEL = b"Enter the temperature in Celsius : "
+FAR = b"Enter the temperature in Fahrenheit : "
+KEL = b"Enter the temperature in Kelvin : "
+PAUSE = b"Press any key to continue . . . \n"
+ENDED = b"tempconv: the input ended before a temperature was converted\n"
+UNWRITABLE = b"tempconv: cannot write to standard output\n"
+
+
+def results(first_label, first, second_label, second):
+    return b"\n" + first_label + first + b"\n" + second_label + second + b"\n\n"
+
+
+def c(far, kel):
+    return results(b"Temperature in Fahrenheit is : ", far, b"Temperature in Kelvin is : ", kel)
+
+
+def f(kel, cel):
+    return results(b"Temperature in Kelvin is :", kel, b"Temperature in Celsius is : ", cel)
+
+
+def k(far, cel):
+    return results(b"Temperature in Fahrenheit is : ", far, b"Temperature in Celsius is : ", cel)
+
+
+def converted(*dialogue):
+    """A run that ends with results: what follows the first scale prompt, then the pause."""
+    return GREETING + SCALE + b"".join(dialogue) + PAUSE, 0, b""
+
+
+def ended(*dialogue):
+    """A run whose input ends: the open prompt's line is ended, and nothing is paused."""
+    return GREETING + SCALE + b"".join(dialogue) + b"\n", 1, ENDED
+
+
+def unwritable():
+    return None, 1, UNWRITABLE
+
+
+FLOOD = 300_000
+
+# name, standard input, (standard output, exit status, standard error), how it is run
+CASES = [
+    ("celsius 25", b"c\n25\n", converted(CEL, c(b"77", b"298.15"))),
+    ("celsius 37", b"c\n37\n", converted(CEL, c(b"98.6", b"310.15"))),
+    ("celsius -40", b"c\n-40\n", converted(CEL, c(b"-40", b"233.15"))),
+    ("celsius 0.001", b"c\n0.001\n", converted(CEL, c(b"32.0018", b"273.151"))),
+    ("celsius a million", b"c\n1000000\n", converted(CEL, c(b"1.80003e+06", b"1.00027e+06"))),
+    ("fahrenheit 212", b"f\n212\n", converted(FAR, f(b"373.15", b"100"))),
+    ("fahrenheit 98.6", b"f\n98.6\n", converted(FAR, f(b"310.15", b"37"))),
+    ("fahrenheit 451", b"f\n451\n", converted(FAR, f(b"505.928", b"232.778"))),
+    ("fahrenheit 32.0001", b"f\n32.0001\n", converted(FAR, f(b"273.15", b"5.55556e-05"))),
+    ("kelvin 300", b"k\n300\n", converted(KEL, k(b"80.33", b"26.85"))),
+    ("kelvin 373.15", b"k\n373.15\n", converted(KEL, k(b"212", b"100"))),
+    ("kelvin 273.15", b"k\n273.15\n", converted(KEL, k(b"32", b"0"))),
+    ("kelvin below absolute zero", b"k\n-5\n", converted(KEL, k(b"-468.67", b"-278.15"))),
+    ("number forms", b"c\n.5\n", converted(CEL, c(b"32.9", b"273.65"))),
+    ("signed exponent", b"f\n-.5e1\n", converted(FAR, f(b"252.594", b"-20.5556"))),
+    # A zero is converted like any other temperature.
+    ("zero celsius", b"c\n0\n", converted(CEL, c(b"32", b"273.15"))),
+    ("negative zero", b"c\n-0\n", converted(CEL, c(b"32", b"273.15"))),
+    ("zero fahrenheit", b"f\n0.0\n", converted(FAR, f(b"255.372", b"-17.7778"))),
+    ("zero kelvin", b"k\n0e5\n", converted(KEL, k(b"-459.67", b"-273.15"))),
+    # The scale letter.
+    ("upper case C", b"C\n25\n", converted(CEL, c(b"77", b"298.15"))),
+    ("upper case F", b"F\n212\n", converted(FAR, f(b"373.15", b"100"))),
+    ("upper case K", b"K\n300\n", converted(KEL, k(b"80.33", b"26.85"))),
+    ("blanks before the letter", b"   k\n300\n", converted(KEL, k(b"80.33", b"26.85"))),
+    ("empty lines and tabs", b"\n\n\t k\n300\n", converted(KEL, k(b"80.33", b"26.85"))),
+    ("wrong letter", b"x\nc\n25\n", converted(WRONG_SCALE, SCALE, CEL, c(b"77", b"298.15"))),
+    ("three wrong letters on a line", b"xyz\nk 300\n",
+     converted(*[WRONG_SCALE, SCALE] * 3, KEL, k(b"80.33", b"26.85"))),
+    ("wrong, then right on a line", b"xc\n25\n",
+     converted(WRONG_SCALE, SCALE, CEL, c(b"77", b"298.15"))),
+    ("bytes above 127", b"\xc3\xa9\xff\nc\n25\n",
+     converted(*[WRONG_SCALE, SCALE] * 3, CEL, c(b"77", b"298.15"))),
+    ("a NUL byte", b"\0c\n25\n", converted(WRONG_SCALE, SCALE, CEL, c(b"77", b"298.15"))),
+    ("letter and number on a line", b"c 25\n", converted(CEL, c(b"77", b"298.15"))),
+    ("letter and number run together", b"c25\n", converted(CEL, c(b"77", b"298.15"))),
+    ("text after the number", b"c\n25abc\n", converted(CEL, c(b"77", b"298.15"))),
+    # A temperature that is not a number is asked again; the rest of its line is dropped.
+    ("a word", b"celsius\n25\n", converted(CEL, WRONG_TEMP, CEL, c(b"77", b"298.15"))),
+    ("rest of a wrong line dropped", b"c\nabc 30\n25\n",
+     converted(CEL, WRONG_TEMP, CEL, c(b"77", b"298.15"))),
+    ("inf and nan", b"c\ninf\nnan\n-inf\n25\n",
+     converted(*[CEL, WRONG_TEMP] * 3, CEL, c(b"77", b"298.15"))),
+    ("beyond double range", b"k\n1e400\n300\n",
+     converted(KEL, WRONG_TEMP, KEL, k(b"80.33", b"26.85"))),
+    ("result beyond range", b"c\n1e308\n25\n",
+     converted(CEL, WRONG_TEMP, CEL, c(b"77", b"298.15"))),
+    ("negative result beyond range", b"f\n-1.7e308\n212\n",
+     converted(FAR, WRONG_TEMP, FAR, f(b"373.15", b"100"))),
+    ("a sign alone", b"c\n-\n25\n", converted(CEL, WRONG_TEMP, CEL, c(b"77", b"298.15"))),
+    # The input ends.
+    ("no input", b"", ended()),
+    ("only white space", b" \n\t\n", ended()),
+    ("ends after a wrong letter", b"x", ended(WRONG_SCALE, SCALE)),
+    ("ends after the letter", b"c\n", ended(CEL)),
+    ("ends in white space", b"f\n  \n", ended(FAR)),
+    ("ends after a wrong temperature", b"c\nabc", ended(CEL, WRONG_TEMP, CEL)),
+    ("ends inside a huge number", b"c\n1e400", ended(CEL, WRONG_TEMP, CEL)),
+    ("number at the very end", b"c\n25", converted(CEL, c(b"77", b"298.15"))),
+    ("standard input closed", b"", ended(), "closed-stdin"),
+    # The output cannot be written.
+    ("output to a full disk", b"c\n25\n", unwritable(), "full"),
+    ("output to a full disk, no input", b"", unwritable(), "full"),
+    ("output closed", b"c\n25\n", unwritable(), "closed-stdout"),
+    ("reader gone", b"c\n25\n", unwritable(), "broken-pipe"),
+    # Arguments are ignored.
+    ("arguments", b"c\n25\n", converted(CEL, c(b"77", b"298.15")), "arguments"),
+    ("a flood of wrong letters", b"x" * FLOOD + b"c\n25\n",
+     converted(*[WRONG_SCALE, SCALE] * FLOOD, CEL, c(b"77", b"298.15")), "flood"),
+]
+
+
+def run(command, stdin, how, timeout=60):
+    """Runs the program to its end; returns output, status, error output and peak memory."""
+    with tempfile.TemporaryFile() as inp, tempfile.TemporaryFile() as out, \
+            tempfile.TemporaryFile() as err:
+        inp.write(stdin)
+        inp.seek(0)
+        stdout, close, reader = out, None, None
+        if how == "full":
+            stdout = open("/dev/full", "wb")
+        elif how == "closed-stdout":
+            close = 1
+        elif how == "closed-stdin":
+            close = 0
+        elif how == "broken-pipe":
+            reader, stdout = os.pipe()
+            os.close(reader)
+        if how == "arguments":
+            command = command + ["--help", "-x", "c"]
+        proc = subprocess.Popen(command, stdin=inp, stdout=stdout, stderr=err,
+                                preexec_fn=(lambda: os.close(close)) if close is not None else None)
+        if how == "full":
+            stdout.close()
+        elif how == "broken-pipe":
+            os.close(stdout)
+        deadline = time.monotonic() + timeout
+        while True:
+            pid, status, usage = os.wait4(proc.pid, os.WNOHANG)
+            if pid:
+                break
+            if time.monotonic() > deadline:
+                proc.kill()
+                pid, status, usage = os.wait4(proc.pid, 0)
+                break
+            time.sleep(0.001)
+        proc.returncode = os.waitstatus_to_exitcode(status)
+        out.seek(0)
+        err.seek(0)
+        return out.read(), proc.returncode, err.read(), usage.ru_maxrss
+
+
+def show(data):
+    if data is None:
+        return "(not read)"
+    return repr(data if len(data) < 400 else data[:150] + b" ... " + data[-150:])
+
+
+def main():
+    command = sys.argv[2:] + [sys.argv[1]]
+    passed = failed = 0
+    _, _, _, baseline_kib = run(command, b"c\n25\n", "plain")
+    for name, stdin, (want_out, want_status, want_err), *how in CASES:
+        how = how[0] if how else "plain"
+        out, status, err, peak_kib = run(command, stdin, how)
+        problems = []
+        if want_out is not None and out != want_out:
+            at = next((i for i, (a, b) in enumerate(zip(out, want_out)) if a != b),
+                      min(len(out), len(want_out)))
+            problems.append(f"output differs from byte {at}:\n  got  {show(out[at - 40 if at > 40 else 0:][:200])}"
+                            f"\n  want {show(want_out[at - 40 if at > 40 else 0:][:200])}")
+        if status != want_status:
+            problems.append(f"exit status {status}, want {want_status}")
+        if err != want_err:
+            problems.append(f"error output {show(err)}, want {show(want_err)}")
+        if how == "flood" and peak_kib > baseline_kib + 512:
+            problems.append(f"peak memory {peak_kib} KiB against {baseline_kib} KiB for one answer")
+        if problems:
+            failed += 1
+            print(f"FAIL {name}\n  " + "\n  ".join(problems))
+        else:
+            passed += 1
+            print(f"ok   {name}")
+    print(f"{passed} passed, {failed} failed")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
