@@ -20,7 +20,8 @@ reading read_temperature(std::istream &in, double &value) {
   if (!in || in.eof()) {
     return reading::ended;
   }
-  return in >> value ? reading::number : reading::not_a_number;
+  in >> value;
+  return in ? reading::number : reading::not_a_number;
 }
 
 // One scale's branch: `compute` derives the other two values from `own`; the two results are

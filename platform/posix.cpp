@@ -19,10 +19,11 @@ termios saved{};
 // The signals that end the program while it waits; each must leave the terminal as it was.
 constexpr std::array stop_signals{SIGHUP, SIGINT, SIGQUIT, SIGTERM};
 
+// Nothing more can be done about a failure here, on the way out.
 void restore_and_die(int sig) {
-  tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
-  signal(sig, SIG_DFL);
-  raise(sig);
+  static_cast<void>(tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved));
+  static_cast<void>(signal(sig, SIG_DFL));
+  static_cast<void>(raise(sig));
 }
 
 // A key such as an arrow sends several bytes, and the rest arrive right behind the first; they
@@ -82,7 +83,7 @@ void wait_for_key() {
 // A reader that has gone away is then reported like any other failed write, instead of ending
 // the program silently.
 void prepare() {
-  signal(SIGPIPE, SIG_IGN);
+  static_cast<void>(signal(SIGPIPE, SIG_IGN));
 }
 
 // There is no pause command here, so the program serves one itself. Only a terminal has a person

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Measures tempconv as a user runs it, with c and 25 on standard input, and prints the figures
+# next to their goals. It never fails because the machine is busy: it only reports.
+# Usage: bench.sh TEMPCONV MINIMAL STARTUP
+set -euo pipefail
+tempconv=$1 minimal=$2 startup=$3
+
+input=$(mktemp)
+trap 'rm -f "$input"' EXIT
+printf 'c\n25\n' >"$input"
+
+instructions=$(valgrind --tool=callgrind --callgrind-out-file=/dev/null "$tempconv" \
+  <"$input" 2>&1 >/dev/null | sed -n 's/.*Collected : \([0-9]*\).*/\1/p')
+peak=$( { /usr/bin/time -f %M "$tempconv" <"$input" >/dev/null; } 2>&1 )
+minimal_peak=$( { /usr/bin/time -f %M "$minimal" <"$input" >/dev/null; } 2>&1 )
+
+echo "tempconv start-up benchmark, release build, $(file -b "$tempconv" | grep -o '[a-z]* linked')"
+echo "instructions per run: $instructions (goal: at most 100000)"
+echo "peak resident memory: $peak KiB; minimal C program: $minimal_peak KiB (goal: at most 1536 KiB)"
+"$startup" 2000 "$input" "$tempconv" "$minimal" | sed 's/$/ (goal: at most 1.30)/'
