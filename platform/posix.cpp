@@ -13,6 +13,8 @@ namespace tempconv::platform {
 
 namespace {
 
+constexpr const char *prompt = "Press any key to continue . . . ";
+
 // The terminal's settings from before the pause, for the signal handler to put back.
 termios saved{};
 
@@ -36,11 +38,9 @@ void discard_rest_of_key() {
   }
 }
 
-void wait_for_key() {
-  if (tcgetattr(STDIN_FILENO, &saved) != 0) {
-    return;
-  }
-  std::array<struct sigaction, stop_signals.size()> previous{};
+using saved_actions = std::array<struct sigaction, stop_signals.size()>;
+
+void guard_signals(saved_actions &previous) {
   struct sigaction handler {};
   handler.sa_handler = restore_and_die;
   sigemptyset(&handler.sa_mask);
@@ -54,28 +54,52 @@ void wait_for_key() {
       sigaction(stop_signals[i], &handler, nullptr);
     }
   }
+}
 
+void unguard_signals(const saved_actions &previous) {
+  for (std::size_t i = 0; i < stop_signals.size(); ++i) {
+    sigaction(stop_signals[i], &previous[i], nullptr);
+  }
+}
+
+void read_key() {
+  char key = 0;
+  ssize_t got = 0;
+  do {
+    got = read(STDIN_FILENO, &key, 1);
+  } while (got < 0 && errno == EINTR);
+  if (got > 0) {
+    discard_rest_of_key();
+  }
+}
+
+// Writes the prompt and waits for a key on standard input's terminal. Returns false, having
+// written nothing, when that terminal cannot be set to take single keys.
+bool wait_for_key(std::ostream &out) {
+  if (tcgetattr(STDIN_FILENO, &saved) != 0) {
+    return false;
+  }
+  saved_actions previous{};
+  guard_signals(previous);
   termios raw = saved;
   raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
   raw.c_cc[VMIN] = 1;
   raw.c_cc[VTIME] = 0;
   // Ctrl-Z counts as the key, rather than stopping the program with the terminal changed.
   raw.c_cc[VSUSP] = _POSIX_VDISABLE;
-  if (tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0) {
-    char key = 0;
-    ssize_t got = 0;
-    do {
-      got = read(STDIN_FILENO, &key, 1);
-    } while (got < 0 && errno == EINTR);
-    if (got > 0) {
-      discard_rest_of_key();
-    }
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+  if (tcsetattr(STDIN_FILENO, TCSANOW, &raw) != 0) {
+    unguard_signals(previous);
+    return false;
   }
-
-  for (std::size_t i = 0; i < stop_signals.size(); ++i) {
-    sigaction(stop_signals[i], &previous[i], nullptr);
+  // Echo is already off when the prompt shows, so even a key pressed at once is not echoed.
+  out << prompt;
+  out.flush();
+  if (out) {
+    read_key();
   }
+  tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+  unguard_signals(previous);
+  return true;
 }
 
 } // namespace
@@ -89,10 +113,8 @@ void prepare() {
 // There is no pause command here, so the program serves one itself. Only a terminal has a person
 // at it who can press a key: a pipe or a file is never waited on, so scripts cannot hang.
 void pause(std::ostream &out) {
-  out << "Press any key to continue . . . ";
-  out.flush();
-  if (out && isatty(STDIN_FILENO) != 0) {
-    wait_for_key();
+  if (isatty(STDIN_FILENO) == 0 || !wait_for_key(out)) {
+    out << prompt;
   }
   out << '\n';
 }
