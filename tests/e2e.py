@@ -138,7 +138,7 @@ def run(command, stdin, how, timeout=60):
             tempfile.TemporaryFile() as err:
         inp.write(stdin)
         inp.seek(0)
-        stdout, close, reader = out, None, None
+        stdout, close = out, None
         if how == "full":
             stdout = open("/dev/full", "wb")
         elif how == "closed-stdout":
@@ -163,10 +163,11 @@ def run(command, stdin, how, timeout=60):
                 break
             if time.monotonic() > deadline:
                 proc.kill()
-                pid, status, usage = os.wait4(proc.pid, 0)
+                _, _, usage = os.wait4(proc.pid, 0)
+                status = None
                 break
             time.sleep(0.001)
-        proc.returncode = os.waitstatus_to_exitcode(status)
+        proc.returncode = "hung" if status is None else os.waitstatus_to_exitcode(status)
         out.seek(0)
         err.seek(0)
         return out.read(), proc.returncode, err.read(), usage.ru_maxrss
@@ -195,8 +196,11 @@ def main():
     windows = args[0] == "--windows"
     if windows:
         args = args[1:]
-    command = args[1:] + [args[0]]
-    passed = failed = 0
+    return report(outcomes(args[1:] + [args[0]], windows))
+
+
+def outcomes(command, windows):
+    """Runs every case; yields each one's name and what was wrong with it."""
     _, _, _, baseline_kib = run(command, b"c\n25\n", "plain")
     for name, stdin, (want_out, want_status, want_err), *how in CASES:
         how = how[0] if how else "plain"
@@ -207,14 +211,22 @@ def main():
         if want_out is not None and out != want_out:
             at = next((i for i, (a, b) in enumerate(zip(out, want_out)) if a != b),
                       min(len(out), len(want_out)))
-            problems.append(f"output differs from byte {at}:\n  got  {show(out[at - 40 if at > 40 else 0:][:200])}"
-                            f"\n  want {show(want_out[at - 40 if at > 40 else 0:][:200])}")
+            start = max(at - 40, 0)
+            problems.append(f"output differs from byte {at}:\n  got  {show(out[start:at + 160])}"
+                            f"\n  want {show(want_out[start:at + 160])}")
         if status != want_status:
             problems.append(f"exit status {status}, want {want_status}")
         if err != want_err:
             problems.append(f"error output {show(err)}, want {show(want_err)}")
         if how == "flood" and peak_kib > baseline_kib + 512:
             problems.append(f"peak memory {peak_kib} KiB against {baseline_kib} KiB for one answer")
+        yield name, problems
+
+
+def report(results):
+    """Prints each case's result and the closing count; returns the exit status."""
+    passed = failed = 0
+    for name, problems in results:
         if problems:
             failed += 1
             print(f"FAIL {name}\n  " + "\n  ".join(problems))

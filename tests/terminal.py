@@ -14,6 +14,8 @@ import sys
 import termios
 import time
 
+import e2e
+
 PAUSE = b"Press any key to continue . . . "
 
 
@@ -157,18 +159,17 @@ def main():
         ("SIGTERM", interrupted(None, signal.SIGTERM)),
         ("SIGHUP", interrupted(None, signal.SIGHUP)),
     ]
-    passed = failed = 0
-    for name, check in cases:
-        try:
-            check(program)
-        except AssertionError as problem:
-            failed += 1
-            print(f"FAIL {name}: {problem}")
-        else:
-            passed += 1
-            print(f"ok   {name}")
-    print(f"{passed} passed, {failed} failed")
-    return 1 if failed else 0
+
+    def results():
+        for name, check in cases:
+            try:
+                check(program)
+            except AssertionError as problem:
+                yield name, [str(problem)]
+            else:
+                yield name, []
+
+    return e2e.report(results())
 
 
 if __name__ == "__main__":
