@@ -110,6 +110,8 @@ CASES = [
     ("negative result beyond range", b"f\n-1.7e308\n212\n",
      converted(FAR, WRONG_TEMP, FAR, f(b"373.15", b"100"))),
     ("a sign alone", b"c\n-\n25\n", converted(CEL, WRONG_TEMP, CEL, c(b"77", b"298.15"))),
+    ("two refusals, then a leading zero", b"f\n1e400\n-1.7e318\n022",
+     converted(*[FAR, WRONG_TEMP] * 2, FAR, f(b"267.594", b"-5.55556"))),
     # The input ends.
     ("no input", b"", ended()),
     ("only white space", b" \n\t\n", ended()),
