@@ -94,6 +94,8 @@ CASES = [
     ("bytes above 127", b"\xc3\xa9\xff\nc\n25\n",
      converted(*[WRONG_SCALE, SCALE] * 3, CEL, c(b"77", b"298.15"))),
     ("a NUL byte", b"\0c\n25\n", converted(WRONG_SCALE, SCALE, CEL, c(b"77", b"298.15"))),
+    ("CRLF line ends", b"x\r\nc\r\nabc\r\n25\r\n",
+     converted(WRONG_SCALE, SCALE, CEL, WRONG_TEMP, CEL, c(b"77", b"298.15"))),
     ("letter and number on a line", b"c 25\n", converted(CEL, c(b"77", b"298.15"))),
     ("letter and number run together", b"c25\n", converted(CEL, c(b"77", b"298.15"))),
     ("text after the number", b"c\n25abc\n", converted(CEL, c(b"77", b"298.15"))),

@@ -144,10 +144,25 @@ def interrupted(how, sig):
     return check
 
 
+def end_of_input(program):
+    """Ctrl-D at the scale prompt ends the run: the prompt's line is ended, then the message."""
+    term = Terminal(program)
+    try:
+        term.read_until(b"(c/f/k) : ")
+        term.type(b"\x04")
+        status, seen = term.finish()
+    finally:
+        term.close()
+    assert status == 1, f"exit status {status}"
+    tail = seen[seen.index(b"(c/f/k) : ") + 10:]
+    assert tail == b"\r\n" + e2e.ENDED.replace(b"\n", b"\r\n"), f"the screen ends {tail!r}"
+
+
 def main():
     program, readme = sys.argv[1], sys.argv[2]
     cases = [
         ("README sample session", lambda p: readme_session(p, readme)),
+        ("Ctrl-D at the scale prompt", end_of_input),
         ("a plain key", key_press(b"y")),
         ("Enter", key_press(b"\r")),
         ("an arrow key", key_press(b"\x1b[A")),
