@@ -31,7 +31,7 @@ void restore_and_die(int sig) {
 // A key such as an arrow sends several bytes, and the rest arrive right behind the first; they
 // are read here so that none of them reaches the shell after the program ends.
 void discard_rest_of_key() {
-  constexpr int quiet_ms = 30;
+  constexpr int quiet_ms = 50;
   std::array<char, 64> rest{};
   pollfd input{STDIN_FILENO, POLLIN, 0};
   while (poll(&input, 1, quiet_ms) > 0 && read(STDIN_FILENO, rest.data(), rest.size()) > 0) {
