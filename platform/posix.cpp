@@ -13,8 +13,6 @@ namespace tempconv::platform {
 
 namespace {
 
-constexpr const char *prompt = "Press any key to continue . . . ";
-
 // The terminal's settings from before the pause, for the signal handler to put back.
 termios saved{};
 
@@ -73,13 +71,12 @@ void read_key() {
   }
 }
 
-// Writes the prompt and waits for a key on standard input's terminal. Returns false, having
-// written nothing, when that terminal cannot be set to take single keys.
-bool wait_for_key(std::ostream &out) {
+// Sets standard input's terminal to take single keys without echo, guarding the signals that
+// could end the program meanwhile. Returns false, having changed nothing, where it cannot.
+bool keys_on(saved_actions &previous) {
   if (tcgetattr(STDIN_FILENO, &saved) != 0) {
     return false;
   }
-  saved_actions previous{};
   guard_signals(previous);
   termios raw = saved;
   raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
@@ -91,15 +88,12 @@ bool wait_for_key(std::ostream &out) {
     unguard_signals(previous);
     return false;
   }
-  // Echo is already off when the prompt shows, so even a key pressed at once is not echoed.
-  out << prompt;
-  out.flush();
-  if (out) {
-    read_key();
-  }
+  return true;
+}
+
+void keys_off(const saved_actions &previous) {
   tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
   unguard_signals(previous);
-  return true;
 }
 
 } // namespace
@@ -113,8 +107,16 @@ void prepare() {
 // There is no pause command here, so the program serves one itself. Only a terminal has a person
 // at it who can press a key: a pipe or a file is never waited on, so scripts cannot hang.
 void pause(std::ostream &out) {
-  if (isatty(STDIN_FILENO) == 0 || !wait_for_key(out)) {
-    out << prompt;
+  saved_actions previous{};
+  // Echo is already off when the prompt shows, so even a key pressed at once is not echoed.
+  const bool waits = isatty(STDIN_FILENO) != 0 && keys_on(previous);
+  out << "Press any key to continue . . . ";
+  out.flush();
+  if (waits) {
+    if (out) {
+      read_key();
+    }
+    keys_off(previous);
   }
   out << '\n';
 }

@@ -171,10 +171,10 @@ def run(command, stdin, how, timeout=60):
                 status = None
                 break
             time.sleep(0.001)
-        proc.returncode = "hung" if status is None else os.waitstatus_to_exitcode(status)
         out.seek(0)
         err.seek(0)
-        return out.read(), proc.returncode, err.read(), usage.ru_maxrss
+        status = "hung" if status is None else os.waitstatus_to_exitcode(status)
+        return out.read(), status, err.read(), usage.ru_maxrss
 
 
 def as_on_posix(out, want):
