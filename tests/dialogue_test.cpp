@@ -6,46 +6,32 @@
 #include <sstream>
 #include <streambuf>
 #include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-// Accepts `room` bytes, then refuses every further one, like a disk that fills up.
-class filling_buffer : public std::streambuf {
-public:
-  explicit filling_buffer(std::size_t room) : room_(room) {}
-  const std::string &written() const {
-    return written_;
+// Takes `room` bytes, then refuses the rest, like a disk that fills up: the base class's
+// overflow fails once the put area is full.
+struct filling_buffer : std::streambuf {
+  explicit filling_buffer(std::string &area) {
+    setp(area.data(), area.data() + area.size());
   }
-
-protected:
-  int_type overflow(int_type ch) override {
-    if (traits_type::eq_int_type(ch, traits_type::eof()) || written_.size() == room_) {
-      return traits_type::eof();
-    }
-    written_.push_back(traits_type::to_char_type(ch));
-    return ch;
+  std::string written() const {
+    return {pbase(), pptr()};
   }
-
-private:
-  std::size_t room_;
-  std::string written_;
 };
 
 void fake_pause(std::ostream &out) {
   out << "Press any key to continue . . . \n";
 }
 
-struct run_result {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-run_result run(const std::string &input, std::size_t room) {
+// The exit status, what was written to standard output, and what to standard error.
+std::tuple<int, std::string, std::string> run(const std::string &input, std::size_t room) {
   std::istringstream in(input);
-  filling_buffer buffer(room);
+  std::string area(room, '\0');
+  filling_buffer buffer(area);
   std::ostream out(&buffer);
   std::ostringstream err;
   const int status = tempconv::dialogue(in, out, err, fake_pause);
@@ -54,12 +40,12 @@ run_result run(const std::string &input, std::size_t room) {
 
 TEST(Dialogue, OutputFailingAtAnyByteIsReported) {
   for (const char *input : {"x\nc\n25\n", "f\nabc\n212\n", "k\n"}) {
-    const run_result whole = run(input, std::string::npos);
-    for (std::size_t room = 0; room < whole.out.size(); ++room) {
-      const run_result cut = run(input, room);
-      EXPECT_EQ(cut.status, 1) << input << " cut at " << room;
-      EXPECT_EQ(cut.out, whole.out.substr(0, room)) << input << " cut at " << room;
-      EXPECT_NE(cut.err.find("tempconv: cannot write to standard output\n"), std::string::npos)
+    const std::string whole = std::get<1>(run(input, 4096));
+    for (std::size_t room = 0; room < whole.size(); ++room) {
+      const auto [status, out, err] = run(input, room);
+      EXPECT_EQ(status, 1) << input << " cut at " << room;
+      EXPECT_EQ(out, whole.substr(0, room)) << input << " cut at " << room;
+      EXPECT_NE(err.find("tempconv: cannot write to standard output\n"), std::string::npos)
           << input << " cut at " << room;
     }
   }

@@ -61,16 +61,12 @@ FLOOD = 300_000
 # name, standard input, (standard output, exit status, standard error), how it is run
 CASES = [
     ("celsius 25", b"c\n25\n", converted(CEL, c(b"77", b"298.15"))),
-    ("celsius 37", b"c\n37\n", converted(CEL, c(b"98.6", b"310.15"))),
-    ("celsius -40", b"c\n-40\n", converted(CEL, c(b"-40", b"233.15"))),
     ("celsius 0.001", b"c\n0.001\n", converted(CEL, c(b"32.0018", b"273.151"))),
     ("celsius a million", b"c\n1000000\n", converted(CEL, c(b"1.80003e+06", b"1.00027e+06"))),
     ("fahrenheit 212", b"f\n212\n", converted(FAR, f(b"373.15", b"100"))),
-    ("fahrenheit 98.6", b"f\n98.6\n", converted(FAR, f(b"310.15", b"37"))),
     ("fahrenheit 451", b"f\n451\n", converted(FAR, f(b"505.928", b"232.778"))),
     ("fahrenheit 32.0001", b"f\n32.0001\n", converted(FAR, f(b"273.15", b"5.55556e-05"))),
     ("kelvin 300", b"k\n300\n", converted(KEL, k(b"80.33", b"26.85"))),
-    ("kelvin 373.15", b"k\n373.15\n", converted(KEL, k(b"212", b"100"))),
     ("kelvin 273.15", b"k\n273.15\n", converted(KEL, k(b"32", b"0"))),
     ("kelvin below absolute zero", b"k\n-5\n", converted(KEL, k(b"-468.67", b"-278.15"))),
     ("number forms", b"c\n.5\n", converted(CEL, c(b"32.9", b"273.65"))),
@@ -81,22 +77,17 @@ CASES = [
     ("zero fahrenheit", b"f\n0.0\n", converted(FAR, f(b"255.372", b"-17.7778"))),
     ("zero kelvin", b"k\n0e5\n", converted(KEL, k(b"-459.67", b"-273.15"))),
     # The scale letter.
-    ("upper case C", b"C\n25\n", converted(CEL, c(b"77", b"298.15"))),
     ("upper case F", b"F\n212\n", converted(FAR, f(b"373.15", b"100"))),
-    ("upper case K", b"K\n300\n", converted(KEL, k(b"80.33", b"26.85"))),
-    ("blanks before the letter", b"   k\n300\n", converted(KEL, k(b"80.33", b"26.85"))),
-    ("empty lines and tabs", b"\n\n\t k\n300\n", converted(KEL, k(b"80.33", b"26.85"))),
+    ("white space before the letter", b"\n\n\t  k\n300\n", converted(KEL, k(b"80.33", b"26.85"))),
     ("wrong letter", b"x\nc\n25\n", converted(WRONG_SCALE, SCALE, CEL, c(b"77", b"298.15"))),
     ("three wrong letters on a line", b"xyz\nk 300\n",
      converted(*[WRONG_SCALE, SCALE] * 3, KEL, k(b"80.33", b"26.85"))),
     ("wrong, then right on a line", b"xc\n25\n",
      converted(WRONG_SCALE, SCALE, CEL, c(b"77", b"298.15"))),
-    ("bytes above 127", b"\xc3\xa9\xff\nc\n25\n",
-     converted(*[WRONG_SCALE, SCALE] * 3, CEL, c(b"77", b"298.15"))),
-    ("a NUL byte", b"\0c\n25\n", converted(WRONG_SCALE, SCALE, CEL, c(b"77", b"298.15"))),
+    ("bytes above 127 and NUL", b"\xc3\xa9\xff\0c\n25\n",
+     converted(*[WRONG_SCALE, SCALE] * 4, CEL, c(b"77", b"298.15"))),
     ("CRLF line ends", b"x\r\nc\r\nabc\r\n25\r\n",
      converted(WRONG_SCALE, SCALE, CEL, WRONG_TEMP, CEL, c(b"77", b"298.15"))),
-    ("letter and number on a line", b"c 25\n", converted(CEL, c(b"77", b"298.15"))),
     ("letter and number run together", b"c25\n", converted(CEL, c(b"77", b"298.15"))),
     ("text after the number", b"c\n25abc\n", converted(CEL, c(b"77", b"298.15"))),
     # A temperature that is not a number is asked again; the rest of its line is dropped.
@@ -109,8 +100,6 @@ CASES = [
      converted(KEL, WRONG_TEMP, KEL, k(b"80.33", b"26.85"))),
     ("result beyond range", b"c\n1e308\n25\n",
      converted(CEL, WRONG_TEMP, CEL, c(b"77", b"298.15"))),
-    ("negative result beyond range", b"f\n-1.7e308\n212\n",
-     converted(FAR, WRONG_TEMP, FAR, f(b"373.15", b"100"))),
     ("a sign alone", b"c\n-\n25\n", converted(CEL, WRONG_TEMP, CEL, c(b"77", b"298.15"))),
     ("two refusals, then a leading zero", b"f\n1e400\n-1.7e318\n022",
      converted(*[FAR, WRONG_TEMP] * 2, FAR, f(b"267.594", b"-5.55556"))),
@@ -119,7 +108,6 @@ CASES = [
     ("only white space", b" \n\t\n", ended()),
     ("ends after a wrong letter", b"x", ended(WRONG_SCALE, SCALE)),
     ("ends after the letter", b"c\n", ended(CEL)),
-    ("ends in white space", b"f\n  \n", ended(FAR)),
     ("ends after a wrong temperature", b"c\nabc", ended(CEL, WRONG_TEMP, CEL)),
     ("ends inside a huge number", b"c\n1e400", ended(CEL, WRONG_TEMP, CEL)),
     ("number at the very end", b"c\n25", converted(CEL, c(b"77", b"298.15"))),
@@ -142,39 +130,27 @@ def run(command, stdin, how, timeout=60):
             tempfile.TemporaryFile() as err:
         inp.write(stdin)
         inp.seek(0)
-        stdout, close = out, None
+        stdout, close = out, {"closed-stdout": 1, "closed-stdin": 0}.get(how)
         if how == "full":
-            stdout = open("/dev/full", "wb")
-        elif how == "closed-stdout":
-            close = 1
-        elif how == "closed-stdin":
-            close = 0
+            stdout = os.open("/dev/full", os.O_WRONLY)
         elif how == "broken-pipe":
             reader, stdout = os.pipe()
             os.close(reader)
-        if how == "arguments":
-            command = command + ["--help", "-x", "c"]
-        proc = subprocess.Popen(command, stdin=inp, stdout=stdout, stderr=err,
-                                preexec_fn=(lambda: os.close(close)) if close is not None else None)
-        if how == "full":
-            stdout.close()
-        elif how == "broken-pipe":
+        args = ["--help", "-x", "c"] if how == "arguments" else []
+        proc = subprocess.Popen(command + args, stdin=inp, stdout=stdout, stderr=err,
+                                preexec_fn=None if close is None else lambda: os.close(close))
+        if stdout is not out:
             os.close(stdout)
         deadline = time.monotonic() + timeout
-        while True:
-            pid, status, usage = os.wait4(proc.pid, os.WNOHANG)
-            if pid:
-                break
-            if time.monotonic() > deadline:
-                proc.kill()
-                _, _, usage = os.wait4(proc.pid, 0)
-                status = None
-                break
+        while not (ended := os.wait4(proc.pid, os.WNOHANG))[0] and time.monotonic() < deadline:
             time.sleep(0.001)
+        if not ended[0]:
+            proc.kill()
+            ended = (proc.pid, None, os.wait4(proc.pid, 0)[2])
         out.seek(0)
         err.seek(0)
-        status = "hung" if status is None else os.waitstatus_to_exitcode(status)
-        return out.read(), status, err.read(), usage.ru_maxrss
+        status = "hung" if ended[1] is None else os.waitstatus_to_exitcode(ended[1])
+        return out.read(), status, err.read(), ended[2].ru_maxrss
 
 
 def as_on_posix(out, want):
