@@ -30,10 +30,16 @@ template <typename Compute>
 outcome branch(std::istream &in, std::ostream &out, const char *prompt, double &own,
                Compute compute, const char *first_label, const double &first,
                const char *second_label, const double &second) {
+  bool refused = false;
   for (;;) {
     out << prompt;
     if (!out.flush()) {
       return outcome::output_failed;
+    }
+    // The rest of a refused line is dropped only now, so that every read, and so any read that
+    // fails, happens under an open prompt.
+    if (refused) {
+      in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
     }
     double value = 0;
     const reading read = read_temperature(in, value);
@@ -49,7 +55,7 @@ outcome branch(std::istream &in, std::ostream &out, const char *prompt, double &
     }
     out << "Please enter a correct temperature!!!\n\n";
     in.clear();
-    in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+    refused = true;
   }
   out << '\n' << first_label << first << '\n' << second_label << second << std::endl << std::endl;
   return out ? outcome::converted : outcome::output_failed;

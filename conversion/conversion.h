@@ -5,7 +5,7 @@
 namespace tempconv {
 
 // How a part of the dialogue ended.
-enum class outcome { converted, unknown_scale, input_ended, output_failed };
+enum class outcome { converted, unknown_scale, input_ended, input_failed, output_failed };
 
 // The conversion for a scale letter ("c", "f" or "k", already in lower case): asks for a
 // temperature on that scale until one can be converted, stores it in its own variable, computes

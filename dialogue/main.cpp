@@ -6,5 +6,6 @@
 // Command-line arguments are accepted and ignored.
 int main() {
   tempconv::platform::prepare();
+  std::cin.rdbuf(&tempconv::platform::input());
   return tempconv::dialogue(std::cin, std::cout, std::cerr, tempconv::platform::pause);
 }

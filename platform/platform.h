@@ -9,6 +9,10 @@ namespace tempconv::platform {
 // Readies the process before any output.
 void prepare();
 
+// Standard input, whose reads report a failure of the system apart from the end of the input
+// (see input_buffer.h).
+std::streambuf &input();
+
 // Writes the pause prompt to `out` and waits for one key press, then returns.
 void pause(std::ostream &out);
 

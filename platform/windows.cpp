@@ -1,12 +1,29 @@
+#include "platform/input_buffer.h"
 #include "platform/platform.h"
 
 #include <cstdlib>
 #include <ostream>
 
+#include <io.h>
+
 namespace tempconv::platform {
+
+namespace {
+
+// In text mode, as standard input starts: CR LF arrives as LF, and Ctrl-Z ends the input.
+int read_stdin(char *data, std::size_t size) {
+  return _read(0, data, static_cast<unsigned>(size));
+}
+
+} // namespace
 
 // Writing to a closed pipe is already reported as a write error on Windows.
 void prepare() {}
+
+std::streambuf &input() {
+  static input_buffer<read_stdin> buffer;
+  return buffer;
+}
 
 // The command processor's own pause writes its prompt and waits for a key.
 void pause(std::ostream &out) {

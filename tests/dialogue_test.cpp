@@ -2,10 +2,14 @@
 // the message, never with 0. The end-to-end cases can only fail the output at its first flush;
 // here it fails at every byte in turn.
 #include "dialogue/dialogue.h"
+#include "platform/input_buffer.h"
 
+#include <cerrno>
 #include <sstream>
 #include <streambuf>
 #include <string>
+#include <string_view>
+#include <system_error>
 #include <tuple>
 
 #include <gtest/gtest.h>
@@ -47,6 +51,45 @@ TEST(Dialogue, OutputFailingAtAnyByteIsReported) {
       EXPECT_EQ(out, whole.substr(0, room)) << input << " cut at " << room;
       EXPECT_NE(err.find("tempconv: cannot write to standard output\n"), std::string::npos)
           << input << " cut at " << room;
+    }
+  }
+}
+
+// Standard input that gives `script` one byte a read, and fails after `readable` bytes.
+std::string_view script;
+std::size_t readable = 0;
+
+long read_script(char *data, std::size_t /*size*/) {
+  if (readable == 0) {
+    errno = EIO;
+    return -1;
+  }
+  if (script.empty()) {
+    return 0;
+  }
+  *data = script.front();
+  script.remove_prefix(1);
+  --readable;
+  return 1;
+}
+
+// A read that fails, even inside the number, converts nothing and names its cause; the
+// end-to-end cases can make only a few of the reads fail.
+TEST(Dialogue, ReadFailingAtAnyByteConvertsNothing) {
+  const std::string cause =
+      "tempconv: cannot read standard input: " + std::generic_category().message(EIO) + "\n";
+  for (const std::string_view input : {"c\n25\n", "x k -1e3\n", "f abc\n212\n"}) {
+    for (std::size_t at = 0; at < input.size(); ++at) {
+      script = input;
+      readable = at;
+      tempconv::platform::input_buffer<read_script> buffer;
+      std::istream in(&buffer);
+      std::ostringstream out;
+      std::ostringstream err;
+      EXPECT_EQ(tempconv::dialogue(in, out, err, fake_pause), 1) << input << " failing at " << at;
+      EXPECT_EQ(err.str(), cause) << input << " failing at " << at;
+      EXPECT_EQ(out.str().find("Temperature in"), std::string::npos) << input << " at " << at;
+      EXPECT_TRUE(out.str().ends_with(" : \n")) << input << " failing at " << at;
     }
   }
 }

@@ -19,28 +19,53 @@ import e2e
 
 PAUSE = e2e.PAUSE[:-1]
 
-# What reaches the pause (typed keys, sent apart, or a signal), and the exit status it gives.
+# What reaches the pause, and how the run must end: each step is keys typed, a signal sent to
+# the program, a wait in seconds, or "as before": the terminal's settings are those from before
+# the program started. An exit status is the program's own, run directly; a text is
+# what an interactive sh shows once the program, run there as a job, has ended.
 PAUSE_CASES = [
     ("a plain key", [b"y"], 0),
     ("an arrow key", [b"\x1b[A"], 0),
     ("an arrow key that arrives in two parts", [b"\x1b", b"[A"], 0),
     ("Ctrl-Z", [b"\x1a"], 0),
     ("Ctrl-C", [b"\x03"], -signal.SIGINT),
-    ("SIGTERM", signal.SIGTERM, -signal.SIGTERM),
-    ("SIGHUP", signal.SIGHUP, -signal.SIGHUP),
+    ("SIGTERM", [signal.SIGTERM], -signal.SIGTERM),
+    ("SIGHUP", [signal.SIGHUP], -signal.SIGHUP),
+    ("a signal the pause does not expect", [signal.SIGUSR1], -signal.SIGUSR1),
+    ("a stop from outside, then fg and one key",
+     [signal.SIGTSTP, 0.3, "as before", b"fg; echo status $?\n", 0.3, b"y"], b"status 0"),
+    ("a stopped job continued in the background, then terminated",
+     [signal.SIGTSTP, 0.3, b"bg\n", 0.3, signal.SIGTERM, signal.SIGCONT, 0.3, b"\n"], b"Terminated"),
 ]
 
 
 class Terminal:
-    """The program on a fresh pseudo-terminal that is its controlling terminal."""
+    """The program on a fresh pseudo-terminal that is its controlling terminal; or, with `shell`,
+    an interactive sh there that runs the program as a job, as a person at a terminal does."""
 
-    def __init__(self, program):
+    def __init__(self, program, shell=False):
         self.master, self.slave = os.openpty()
         self.before = termios.tcgetattr(self.slave)
         self.seen, self.mark = b"", 0
         self.proc = subprocess.Popen(
-            [program], stdin=self.slave, stdout=self.slave, stderr=self.slave,
-            start_new_session=True, preexec_fn=lambda: fcntl.ioctl(0, termios.TIOCSCTTY, 0))
+            ["sh", "-i"] if shell else [program], stdin=self.slave, stdout=self.slave,
+            stderr=self.slave, env=dict(os.environ, PS1="$ ", ENV=""), start_new_session=True,
+            preexec_fn=lambda: fcntl.ioctl(0, termios.TIOCSCTTY, 0))
+        self.program = self.proc.pid
+        if shell:
+            os.write(self.master, program.encode() + b"\n")
+            self.read_until(b"(c/f/k) : ")
+            self.mark = 0
+            self.program = int(subprocess.check_output(["pgrep", "-P", str(self.proc.pid)]))
+
+    def running(self):
+        if self.program == self.proc.pid:
+            return self.proc.poll() is None
+        try:
+            os.kill(self.program, 0)
+            return True
+        except ProcessLookupError:
+            return False
 
     def __enter__(self):
         return self
@@ -106,25 +131,34 @@ def end_of_input(program):
     assert shown.endswith(b"(c/f/k) : \n" + e2e.ENDED), f"the screen ends {shown[-80:]!r}"
 
 
-def pause(reaching, want_status):
+def pause(steps, want):
     def check(program):
         """The pause waits for one key, takes all of it without echo, and restores the terminal
         on every way out."""
-        with Terminal(program) as term:
+        shell = isinstance(want, bytes)
+        with Terminal(program, shell) as term:
             term.answer(b"(c/f/k) : ", b"c 25\n")
             term.read_until(PAUSE)
             time.sleep(0.2)
-            assert term.proc.poll() is None, "the pause did not wait for a key"
-            if isinstance(reaching, list):
-                for part in reaching:
-                    os.write(term.master, part)
+            assert term.running(), "the pause did not wait for a key"
+            for step in steps:
+                if isinstance(step, bytes):
+                    os.write(term.master, step)
                     time.sleep(0.01)
-            else:
-                term.proc.send_signal(reaching)
+                elif isinstance(step, float):
+                    time.sleep(step)
+                elif step == "as before":
+                    assert termios.tcgetattr(term.slave) == term.before, "the terminal was " \
+                        "left changed"
+                else:
+                    os.kill(term.program, step)
+            if shell:
+                term.read_until(want)
+                os.write(term.master, b"exit 0\n")
             status, shown, pending = term.finish()
-        assert status == want_status, f"exit status {status}, want {want_status}"
+        assert status == (0 if shell else want), f"exit status {status}, want {want}"
         assert pending == b"", f"{pending!r} was left for the shell"
-        if want_status == 0:
+        if want == 0:
             assert shown.endswith(b"Kelvin is : 298.15\n\n" + e2e.PAUSE), f"the screen ends " \
                 f"{shown[-80:]!r}"
     return check
@@ -134,7 +168,7 @@ def main():
     program, readme = sys.argv[1:3]
     cases = [("README sample session", lambda p: readme_session(p, readme)),
              ("Ctrl-D at the scale prompt", end_of_input)]
-    cases += [(name, pause(reaching, status)) for name, reaching, status in PAUSE_CASES]
+    cases += [(name, pause(steps, want)) for name, steps, want in PAUSE_CASES]
 
     def results():
         for name, check in cases:
