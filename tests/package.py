@@ -1,10 +1,16 @@
 #!/usr/bin/env python3
-"""Builds a release package, unpacks it as a user would, and runs the program from it.
+"""Builds a release package, checks it as its ecosystem does, unpacks it as a user would, and
+runs the program from it.
 
-Usage: package.py deb CPACK_CONFIG
-       package.py zip CPACK_CONFIG EMULATOR...   (the Windows zip, run under the emulator)"""
+Usage: package.py deb CPACK_CONFIG BUILD_CONFIG
+       package.py zip CPACK_CONFIG BUILD_CONFIG EMULATOR...   (the Windows zip, run under the
+                                                             emulator, if any)
+       package.py source CPACK_SOURCE_CONFIG BUILD_CONFIG     (the source tarball: what git
+                                                             tracks, no more)"""
 
 import pathlib
+import re
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -13,26 +19,85 @@ import zipfile
 import e2e
 
 
-def check(kind, config, emulator):
+def project_version(config):
+    return re.search(r'set\(CPACK_PACKAGE_VERSION "([^"]*)"\)', open(config).read()).group(1)
+
+
+def lintian_clean(package):
+    """Debian's own checker finds no error and no warning."""
+    found = subprocess.run(["lintian", "--pedantic", package], capture_output=True, text=True)
+    tags = [line for line in found.stdout.splitlines() if re.match(r"[EW]: ", line)]
+    assert found.returncode == 0 and not tags, "lintian: " + (found.stdout + found.stderr)
+
+
+def windows_properties(exe, version):
+    """The version resource, the manifest and the header flags that Windows reads."""
+    if not shutil.which("x86_64-w64-mingw32-objdump"):
+        print("skip the exe's properties: there is no MinGW objdump here to read them")
+        return
+    header = subprocess.run(["x86_64-w64-mingw32-objdump", "-p", exe], check=True,
+                            capture_output=True, text=True).stdout
+    for needed in ["MajorSubsystemVersion\t6", "MinorSubsystemVersion\t0", "TERMINAL_SERVICE_AWARE",
+                   "Time/Date\t\tThu Jan  1 00:00:00 1970"]:
+        assert needed in header, f"the exe's header lacks {needed!r}"
+    wide = subprocess.run(["strings", "-el", exe], check=True, capture_output=True,
+                          text=True).stdout.splitlines()
+    resource = dict(zip(wide, wide[1:]))
+    for key, want in [("FileVersion", version), ("ProductVersion", version),
+                      ("ProductName", "tempconv"), ("OriginalFilename", "tempconv.exe")]:
+        assert resource.get(key) == want, f"{key} is {resource.get(key)!r}, want {want!r}"
+    assert resource.get("FileDescription") and "Copyright" in resource.get("LegalCopyright", ""), \
+        "the version resource lacks a description or a copyright"
+    narrow = subprocess.run(["strings", exe], check=True, capture_output=True, text=True).stdout
+    assert 'level="asInvoker"' in narrow and narrow.count("<supportedOS Id=") == 5, \
+        "the manifest is missing, or incomplete"
+
+
+def source(config):
+    """The source tarball holds exactly the files that git tracks."""
+    with tempfile.TemporaryDirectory() as work:
+        subprocess.run(["cpack", "--config", config, "-B", work], check=True,
+                       stdout=subprocess.DEVNULL)
+        package, = pathlib.Path(work).glob("*.tar.gz")
+        listed = subprocess.run(["tar", "tzf", package], check=True, capture_output=True,
+                                text=True).stdout.splitlines()
+        shipped = sorted(name.split("/", 1)[1] for name in listed if not name.endswith("/"))
+        top = re.search(r'set\(CPACK_SOURCE_INSTALLED_DIRECTORIES "([^;]*);', open(config).read())
+        tracked = sorted(subprocess.run(["git", "ls-files"], cwd=top.group(1), check=True,
+                                        capture_output=True, text=True).stdout.splitlines())
+        assert shipped == tracked, f"{package.name} holds {sorted(set(shipped) - set(tracked))}" \
+            f" untracked, and lacks {sorted(set(tracked) - set(shipped))}"
+        print(f"ok   {package.name}: holds the {len(tracked)} tracked files and nothing else")
+
+
+def check(kind, config, build_config, emulator):
+    if kind == "source":
+        return source(config)
+    version = project_version(config)
     with tempfile.TemporaryDirectory() as work:
         work = pathlib.Path(work)
-        subprocess.run(["cpack", "--config", config, "-G", kind.upper(), "-B", work],
+        subprocess.run(["cpack", "--config", config, "-C", build_config, "-G", kind.upper(),
+                        "-B", work],
                        check=True, stdout=subprocess.DEVNULL)
         package, = work.glob(f"*.{kind}")
         root = work / "unpacked"
         if kind == "deb":
+            lintian_clean(package)
             subprocess.run(["dpkg-deb", "-x", package, root], check=True)
             program = root / "usr/bin/tempconv"
             docs = root / "usr/share/doc/tempconv"
-            page = root / "usr/share/man/man1/tempconv.1"
+            page = root / "usr/share/man/man1/tempconv.1.gz"
             rendered = subprocess.run(["man", "-l", "--warnings", page], capture_output=True,
                                       env={"MANWIDTH": "80", "PATH": "/usr/bin:/bin"})
             assert rendered.returncode == 0 and rendered.stderr == b"", rendered.stderr
             assert b"EXIT STATUS" in rendered.stdout, "the manual page did not render"
+            footer = rendered.stdout.decode().rstrip().splitlines()[-1].split()
+            assert footer[:2] == ["tempconv", version], f"the manual page's footer is {footer}"
         else:
             zipfile.ZipFile(package).extractall(root)
             top, = root.iterdir()
             program, docs = top / "tempconv.exe", top
+            windows_properties(program, version)
         for name in ("README.md", "LICENSE"):
             assert (docs / name).is_file(), f"{name} is missing from the {kind}"
 
@@ -41,13 +106,14 @@ def check(kind, config, emulator):
         if kind == "zip":
             out = e2e.as_on_posix(out, want)
         assert (out, status, err) == (want, 0, b""), f"{program} wrote {out!r}, {err!r}, {status}"
-        print(f"ok   {package.name}: unpacked, ran one conversion"
-              + (", manual page renders" if kind == "deb" else ""))
+        print(f"ok   {package.name}: "
+              + ("lintian clean, manual page of " if kind == "deb" else "version resource of ")
+              + f"{version}, unpacked, ran one conversion")
 
 
 if __name__ == "__main__":
     try:
-        check(sys.argv[1], sys.argv[2], sys.argv[3:])
+        check(sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4:])
     except AssertionError as problem:
         print(f"FAIL {problem}\n0 passed, 1 failed")
         sys.exit(1)
