@@ -90,16 +90,8 @@ def check(command, steps, shown, status):
 
 def main():
     command = sys.argv[2:] + [sys.argv[1]]
-
-    def results():
-        for name, steps, shown, status in CASES:
-            try:
-                check(command, steps, shown, status)
-                yield name, []
-            except AssertionError as problem:
-                yield name, [str(problem)]
-
-    return e2e.report(results())
+    return e2e.report_checks((name, lambda case=case: check(command, *case))
+                             for name, *case in CASES)
 
 
 if __name__ == "__main__":

@@ -308,5 +308,18 @@ def report(results):
     return 1 if failed else 0
 
 
+def report_checks(checks):
+    """Runs each (name, check) in turn, where a check fails by raising AssertionError; prints
+    and returns as report does."""
+    def results():
+        for name, check in checks:
+            try:
+                check()
+                yield name, []
+            except AssertionError as problem:
+                yield name, [str(problem)]
+    return report(results())
+
+
 if __name__ == "__main__":
     sys.exit(main())

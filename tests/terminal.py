@@ -169,16 +169,7 @@ def main():
     cases = [("README sample session", lambda p: readme_session(p, readme)),
              ("Ctrl-D at the scale prompt", end_of_input)]
     cases += [(name, pause(steps, want)) for name, steps, want in PAUSE_CASES]
-
-    def results():
-        for name, check in cases:
-            try:
-                check(program)
-                yield name, []
-            except AssertionError as problem:
-                yield name, [str(problem)]
-
-    return e2e.report(results())
+    return e2e.report_checks((name, lambda check=check: check(program)) for name, check in cases)
 
 
 if __name__ == "__main__":
