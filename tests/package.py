@@ -87,6 +87,8 @@ def check(kind, config, build_config, emulator):
             program = root / "usr/bin/tempconv"
             docs = root / "usr/share/doc/tempconv"
             page = root / "usr/share/man/man1/tempconv.1.gz"
+            lint = subprocess.run(["mandoc", "-Tlint", "-W", "all", page], capture_output=True)
+            assert lint.returncode == 0, f"mandoc -Tlint: {lint.stdout + lint.stderr!r}"
             rendered = subprocess.run(["man", "-l", "--warnings", page], capture_output=True,
                                       env={"MANWIDTH": "80", "PATH": "/usr/bin:/bin"})
             assert rendered.returncode == 0 and rendered.stderr == b"", rendered.stderr
