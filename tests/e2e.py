@@ -120,8 +120,8 @@ CASES = [
     ("ends after a wrong temperature", b"c\nabc", ended(CEL, WRONG_TEMP, CEL)),
     ("ends inside a huge number", b"c\n1e400", ended(CEL, WRONG_TEMP, CEL)),
     ("number at the very end", b"c\n25", converted(CEL, c(b"77", b"298.15"))),
-    # Standard input cannot be read. A list of pieces arrives through a pipe, each after a pause,
-    # so that each is one read; "read-fails:N" makes the Nth read fail.
+    # Standard input cannot be read. A list of pieces arrives through a named pipe, each after a
+    # pause, so that each is one read; "read-fails:N" makes the Nth read fail.
     ("read fails inside a number", [b"c\n", b"2", b"5\n"], failed(EIO, CEL), "read-fails:3"),
     ("read fails at the first question", [b"c\n25\n"], failed(EIO), "read-fails:1"),
     ("read fails after a wrong temperature", [b"f\nabc\n", b"212\n"],
