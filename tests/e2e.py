@@ -28,6 +28,7 @@ ENDED = b"tempconv: the input ended before a temperature was converted\n"
 UNWRITABLE = b"tempconv: cannot write to standard output\n"
 CANNOT_READ = b"tempconv: cannot read standard input: "
 EIO, EISDIR, EBADF = b"Input/output error", b"Is a directory", b"Bad file descriptor"
+EAGAIN = b"Resource temporarily unavailable"
 
 
 def results(first_label, first, second_label, second):
@@ -129,6 +130,7 @@ CASES = [
     ("read fails after the whole number", [b"c\n", b"25\n", b"x"],
      converted(CEL, c(b"77", b"298.15")), "read-fails:3"),
     ("standard input a directory", b"", failed(EISDIR), "directory"),
+    ("standard input a non-blocking pipe, still empty", b"", failed(EAGAIN), "non-blocking"),
     ("standard input closed", b"", failed(EBADF), "closed-stdin"),
     # The output cannot be written.
     ("output to a full disk", b"c\n25\n", unwritable(), "full"),
@@ -172,6 +174,9 @@ def run(command, stdin, how, timeout=60):
             inp = feed(stdin, fifo)
         elif how == "directory":
             inp = os.open("/", os.O_RDONLY)
+        elif how == "non-blocking":
+            inp, writer = os.pipe()
+            os.set_blocking(inp, False)
         else:
             inp.write(stdin)
             inp.seek(0)
@@ -193,6 +198,8 @@ def run(command, stdin, how, timeout=60):
             if isinstance(end, int):
                 os.close(end)
         status, peak_kib = wait(proc, timeout)
+        if how == "non-blocking":
+            os.close(writer)
         out.seek(0)
         err.seek(0)
         return out.read(), status, err.read(), peak_kib
@@ -226,6 +233,8 @@ def unsupported(how, windows):
             return "strace cannot fail the reads of a Windows program"
         if not shutil.which("strace"):
             return "there is no strace here (it is Linux's)"
+    if windows and how == "non-blocking":
+        return "a Windows program's standard input is never a non-blocking pipe"
     if os.name == "nt" and how in ("closed-stdin", "closed-stdout", "directory"):
         return "Windows cannot start a program with a closed descriptor or a directory as input"
     if how == "full" and not os.path.exists("/dev/full"):
