@@ -12,8 +12,10 @@ if(MSVC)
   target_link_options(tempconv PRIVATE /MANIFEST:NO /SUBSYSTEM:CONSOLE,6.00 /Brepro)
   target_compile_options(tempconv_options INTERFACE /Brepro)
 else()
+  # Stripped by the linker: strip, as cpack would run it, stamps the file with the time.
   target_link_options(tempconv PRIVATE
     LINKER:--major-subsystem-version,6,--minor-subsystem-version,0
     LINKER:--major-os-version,6,--minor-os-version,0
-    LINKER:--tsaware LINKER:--no-insert-timestamp)
+    LINKER:--tsaware LINKER:--no-insert-timestamp
+    $<$<CONFIG:Release,MinSizeRel>:-s>)
 endif()
