@@ -82,8 +82,8 @@ def check(command, steps, shown, status):
     head, _, tail = screen.rpartition("status ")
     head, shown = lines(head), lines(shown)
     # The rest of the pause's line is the command processor's.
-    rest = head[len(shown):] if shown.endswith(PAUSE) and head.startswith(shown) else None
-    assert head == shown or (rest is not None and "\n" not in rest), \
+    assert head == shown or (shown.endswith(PAUSE) and head.startswith(shown)
+                             and "\n" not in head[len(shown):]), \
         f"the screen shows\n{screen}\nwant\n{shown}"
     assert tail == str(status), f"exit status {tail}, want {status}"
 
