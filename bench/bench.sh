@@ -18,9 +18,13 @@ instructions=$(count_instructions env)
 bare_instructions=$(count_instructions env -i)
 peak=$( { /usr/bin/time -f %M "$tempconv" <"$input" >/dev/null; } 2>&1 )
 minimal_peak=$( { /usr/bin/time -f %M "$minimal" <"$input" >/dev/null; } 2>&1 )
+# A temperature of 10^8 digits, too large for a double: refused, in the memory of a short answer.
+long_peak=$( { (printf 'c\n'; head -c 100000000 /dev/zero | tr '\0' 7; printf '\n') |
+  /usr/bin/time -f %M "$tempconv" >/dev/null || true; } 2>&1 | tail -n 1)
 
 echo "tempconv start-up benchmark, release build, $(file -b "$tempconv" | grep -o '[a-z]* linked')"
 echo "instructions per run: $instructions with this environment of $(env | wc -l) variables," \
   "$bare_instructions with an empty one (goal: at most 100000)"
 echo "peak resident memory: $peak KiB; minimal C program: $minimal_peak KiB (goal: at most 1536 KiB)"
+echo "peak resident memory for a number of 10^8 digits: $long_peak KiB (goal: at most 1536 KiB)"
 "$startup" 2000 "$input" "$tempconv" "$minimal" | sed 's/$/ (goal: at most 1.30)/'

@@ -108,6 +108,9 @@ add_custom_target(tempconv_release_files ALL DEPENDS ${gzipped})
 install(FILES ${release_dir}/tempconv.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES README.md LICENSE ${release_dir}/copyright ${release_dir}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
-# Read by lintian only, so it goes into the .deb alone (see cpack-project.cmake.in).
-install(FILES cmake/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
-        RENAME ${PROJECT_NAME} COMPONENT deb EXCLUDE_FROM_ALL)
+# Read by lintian only, so it goes into the .deb alone (see cpack-project.cmake.in). It explains
+# the static link, so a program linked dynamically has none.
+if(TEMPCONV_LINKED_STATICALLY)
+  install(FILES cmake/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+          RENAME ${PROJECT_NAME} COMPONENT deb EXCLUDE_FROM_ALL)
+endif()

@@ -1,9 +1,16 @@
 #include "conversion/conversion.h"
 
+#include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <istream>
 #include <limits>
 #include <ostream>
+#include <streambuf>
+#include <string>
+#include <system_error>
 
 namespace tempconv {
 
@@ -11,7 +18,45 @@ namespace {
 
 constexpr double offset = 273.15;
 
-enum class reading { number, not_a_number, ended };
+// Correct rounding to a double never depends on more than 767 significant digits; whatever
+// follows them matters only as far as it is zero or not.
+constexpr std::size_t kept_digits = 800;
+// Far past a double's range in either direction, so that a saturated exponent still overflows
+// or underflows as the true one would.
+constexpr long long exponent_bound = 1'000'000'000;
+
+bool is_digit(int c) {
+  return c >= '0' && c <= '9';
+}
+
+bool is_blank(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Parses "[-]0.DIGITS e EXPONENT", whose digits start with a non-zero one, to the correctly
+// rounded double. The C runtimes of Windows do not all round correctly in strtod, and its C++
+// libraries all have from_chars for doubles; elsewhere strtod does, and adds less to a run than
+// from_chars' tables.
+bool parse(const char *first, const char *last, bool overflows_up, double &value) {
+#if defined(_WIN32) && defined(__cpp_lib_to_chars)
+  const auto [end, error] = std::from_chars(first, last, value);
+  if (error == std::errc::result_out_of_range) {
+    if (overflows_up) {
+      return false;
+    }
+    value = *first == '-' ? -0.0 : 0.0;
+  }
+  return end == last;
+#else
+  // In the "C" locale, which the program never leaves.
+  static_cast<void>(overflows_up);
+  char *end = nullptr;
+  value = std::strtod(first, &end);
+  return end == last && !std::isinf(value);
+#endif
+}
+
+} // namespace
 
 reading read_temperature(std::istream &in, double &value) {
   // Skipping the white space first tells an input that has ended from text that is not a number,
@@ -20,9 +65,91 @@ reading read_temperature(std::istream &in, double &value) {
   if (!in || in.eof()) {
     return reading::ended;
   }
-  in >> value;
-  return in ? reading::number : reading::not_a_number;
+  // Read from the buffer itself: a failed read throws from it, as it does through the stream.
+  std::streambuf &buffer = *in.rdbuf();
+  // "-0." + kept digits + a mark for dropped ones + "e" + exponent + NUL.
+  std::array<char, kept_digits + 32> text{};
+  std::size_t size = 0;
+  int c = buffer.sgetc();
+  if (c == '-' || c == '+') {
+    if (c == '-') {
+      text[size++] = '-';
+    }
+    c = buffer.snextc();
+  }
+  text[size++] = '0';
+  text[size++] = '.';
+  const std::size_t digits = size;
+  // The value is 0.DIGITS times ten to the power point + exponent.
+  long long point = 0;
+  bool seen = false;
+  bool fraction = false;
+  bool dropped = false;
+  for (;; c = buffer.snextc()) {
+    if (is_digit(c)) {
+      seen = true;
+      if (size == digits && c == '0') {
+        // A leading zero; after the point, it moves the first digit one place down.
+        if (fraction && point > -exponent_bound) {
+          --point;
+        }
+        continue;
+      }
+      if (!fraction && point < exponent_bound) {
+        ++point;
+      }
+      if (size - digits < kept_digits) {
+        text[size++] = static_cast<char>(c);
+      } else {
+        dropped = dropped || c != '0';
+      }
+    } else if (c == '.' && !fraction) {
+      fraction = true;
+    } else {
+      break;
+    }
+  }
+  long long exponent = 0;
+  bool complete = seen;
+  if (seen && (c == 'e' || c == 'E')) {
+    c = buffer.snextc();
+    const bool negative = c == '-';
+    if (c == '-' || c == '+') {
+      c = buffer.snextc();
+    }
+    complete = is_digit(c);
+    for (; is_digit(c); c = buffer.snextc()) {
+      exponent = std::min(exponent * 10 + (c - '0'), exponent_bound);
+    }
+    exponent = negative ? -exponent : exponent;
+  }
+  const bool at_end = std::char_traits<char>::eq_int_type(c, std::char_traits<char>::eof());
+  if (at_end) {
+    in.setstate(std::ios::eofbit);
+  }
+  if (!complete || !(at_end || is_blank(c))) {
+    in.setstate(std::ios::failbit);
+    return reading::not_a_number;
+  }
+  if (size == digits) {
+    value = text[0] == '-' ? -0.0 : 0.0;
+    return reading::number;
+  }
+  if (dropped) {
+    text[size++] = '1';
+  }
+  text[size++] = 'e';
+  const long long scale = point + exponent;
+  const auto written = std::to_chars(&text[size], &text.back(), scale);
+  *written.ptr = '\0';
+  if (!parse(text.data(), written.ptr, scale > 0, value)) {
+    in.setstate(std::ios::failbit);
+    return reading::not_a_number;
+  }
+  return reading::number;
 }
+
+namespace {
 
 // One scale's branch: `compute` derives the other two values from `own`; the two results are
 // written as `first` and `second` under their labels.

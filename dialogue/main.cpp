@@ -1,11 +1,19 @@
 #include "dialogue/dialogue.h"
 #include "platform/platform.h"
 
+#include <exception>
 #include <iostream>
 
 // Command-line arguments are accepted and ignored.
 int main() {
-  tempconv::platform::prepare();
-  std::cin.rdbuf(&tempconv::platform::input());
-  return tempconv::dialogue(std::cin, std::cout, std::cerr, tempconv::platform::pause);
+  // The dialogue reports its own failures; anything else that could throw still ends the run
+  // with one line and status 1, never with an abort.
+  try {
+    tempconv::platform::prepare();
+    std::cin.rdbuf(&tempconv::platform::input());
+    return tempconv::dialogue(std::cin, std::cout, std::cerr, tempconv::platform::pause);
+  } catch (const std::exception &error) {
+    std::cerr << "tempconv: " << error.what() << '\n';
+    return 1;
+  }
 }

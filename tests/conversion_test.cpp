@@ -3,6 +3,10 @@
 // or (value - 32) * (5 / 9)) fails here. Each expected value differs from such a rewrite.
 #include "conversion/conversion.h"
 
+#include <cmath>
+#include <sstream>
+#include <string>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -30,6 +34,106 @@ TEST(Formulas, RoundEachOperationInOrder) {
   for (const auto &c : formula_cases) {
     EXPECT_EQ(c.formula(c.input), c.expected) << c.name;
   }
+}
+
+} // namespace
+
+namespace {
+
+struct reading_case {
+  std::string text;
+  tempconv::reading expected;
+  double value;
+};
+
+const std::string many_zeros(1000, '0');
+// Half the smallest subnormal, 2^-1075, whole: 752 significant digits.
+const std::string half_smallest =
+    "0."
+    "2470328229206232720882843964341106861825299013071623822127928412503377536351043759326499"
+    "1818081799618989828234772285886546332835517796989819938739800539093906315035659515570226"
+    "3922908583924491051844359318028499365361525003193704576782492193656236698636584807570015"
+    "8576926990370631192827955855133292783433840935197801553124659726357957462276646527282722"
+    "0056374006485499977096599470454020828166226237857393450736339007967761930577506740176324"
+    "6736009689513405355374585166611342237666786041621596804619144672918403005300575308490487"
+    "6539171138659164623952491262365388187963623937328042389101867234849766823508986338858792"
+    "5628302755995657524455507255189313690836254779186948667994968324049705821028513185451396"
+    "213837722826145437693412532098591327667236328125";
+constexpr auto number = tempconv::reading::number;
+constexpr auto refused = tempconv::reading::not_a_number;
+
+// The same texts, the same values, with every C++ library.
+const reading_case reading_cases[] = {
+    {"25", number, 25},
+    {"  -40", number, -40},
+    {"+25", number, 25},
+    {".5", number, 0.5},
+    {"5.", number, 5},
+    {"-.5e1", number, -5},
+    {"1E+2", number, 100},
+    {"00012", number, 12},
+    {"0e5", number, 0},
+    {"25 degrees", number, 25},
+    {"25\r\n", number, 25},
+    {"0.1", number, 0x1.999999999999ap-4},
+    {"1e-400", number, 0},
+    {"1" + many_zeros + "e-1000", number, 1},
+    {"0." + many_zeros + "25e1002", number, 25},
+    // 2^53 + 1 lies halfway between two doubles: ties go to the even one, and a non-zero digit
+    // past the 800 kept decides it upwards.
+    {"9007199254740993", number, 0x1p53},
+    {"9007199254740993." + many_zeros + "1", number, 0x1.0000000000001p53},
+    {"9007199254740993" + many_zeros + "1e-1001", number, 0x1.0000000000001p53},
+    {"1.7976931348623157e308", number, 0x1.fffffffffffffp1023},
+    {"4.9406564584124654e-324", number, 0x1p-1074},
+    {"2.4703282292062328e-324", number, 0x1p-1074},
+    {"2.4703282292062327e-324", number, 0},
+    {half_smallest + "e-323", number, 0},
+    {half_smallest + "0001e-323", number, 0x1p-1074},
+    {"1.7976931348623159e308", refused, 0},
+    {"1e400", refused, 0},
+    {".", refused, 0},
+    {"-", refused, 0},
+    {"1e", refused, 0},
+    {"1e+", refused, 0},
+    {"25e", refused, 0},
+    {"inf", refused, 0},
+    {"nan", refused, 0},
+    {"--5", refused, 0},
+    {"25abc", refused, 0},
+    {"36,6", refused, 0},
+    {"0x10", refused, 0},
+    {"0x1p3", refused, 0},
+    {"1e5x", refused, 0},
+    {"12.5.3", refused, 0},
+    {"25\xc2\xb0"
+     "C",
+     refused, 0},
+    {std::string("2\0"
+                 "5",
+                 3),
+     refused, 0},
+    {"", tempconv::reading::ended, 0},
+    {" \n\t", tempconv::reading::ended, 0},
+};
+
+TEST(Reader, ReadsOneGrammarWithCorrectRounding) {
+  for (const auto &c : reading_cases) {
+    std::istringstream in(c.text);
+    double value = -1;
+    EXPECT_EQ(tempconv::read_temperature(in, value), c.expected) << c.text.substr(0, 40);
+    if (c.expected == number) {
+      EXPECT_EQ(value, c.value) << c.text.substr(0, 40);
+    }
+  }
+}
+
+TEST(Reader, LeavesWhatFollowsTheNumberUnread) {
+  std::istringstream in("-0 rest");
+  double value = 1;
+  ASSERT_EQ(tempconv::read_temperature(in, value), number);
+  EXPECT_TRUE(std::signbit(value));
+  EXPECT_EQ(in.rdbuf()->sgetc(), ' ');
 }
 
 } // namespace

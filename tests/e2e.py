@@ -67,6 +67,7 @@ def unwritable():
 
 
 FLOOD = 300_000
+ADDRESS_LIMIT = 16 << 20
 
 # name, standard input, (standard output, exit status, standard error), how it is run
 CASES = [
@@ -99,7 +100,11 @@ CASES = [
     ("CRLF line ends", b"x\r\nc\r\nabc\r\n25\r\n",
      converted(WRONG_SCALE, SCALE, CEL, WRONG_TEMP, CEL, c(b"77", b"298.15"))),
     ("letter and number run together", b"c25\n", converted(CEL, c(b"77", b"298.15"))),
-    ("text after the number", b"c\n25abc\n", converted(CEL, c(b"77", b"298.15"))),
+    ("words after the number", b"c 25 degrees\n", converted(CEL, c(b"77", b"298.15"))),
+    # A number stands as a whole word: text glued to it makes the answer no number.
+    ("text glued to the number",
+     b"c\n25abc\n36,6\n0x10\n0x1p3\n1e5x\n12.5.3\n25\xc2\xb0C\n2\x005\n25\n",
+     converted(*[CEL, WRONG_TEMP] * 8, CEL, c(b"77", b"298.15"))),
     # A temperature that is not a number is asked again; the rest of its line is dropped.
     ("a word", b"celsius\n25\n", converted(CEL, WRONG_TEMP, CEL, c(b"77", b"298.15"))),
     ("rest of a wrong line dropped", b"c\nabc 30\n25\n",
@@ -139,6 +144,11 @@ CASES = [
     ("reader gone", b"c\n25\n", unwritable(), "broken-pipe"),
     # Arguments are ignored.
     ("arguments", b"c\n25\n", converted(CEL, c(b"77", b"298.15")), "arguments"),
+    # However long a number, memory stays that of one short answer.
+    ("ten million leading zeros", b"c\n" + b"0" * 10**7 + b"25\n",
+     converted(CEL, c(b"77", b"298.15")), "flood"),
+    ("ten million digits, too large", b"f\n" + b"7" * 10**7 + b"\n",
+     ended(FAR, WRONG_TEMP, FAR), "flood"),
     ("a flood of wrong letters", b"x" * FLOOD + b"c\n25\n",
      converted(*[WRONG_SCALE, SCALE] * FLOOD, CEL, c(b"77", b"298.15")), "flood"),
 ]
@@ -166,7 +176,7 @@ def feed(pieces, fifo):
 
 
 def run(command, stdin, how, timeout=60):
-    """Runs the program to its end; returns output, status, error output and peak memory."""
+    """Runs the program to its end; returns output, status and error output."""
     with tempfile.TemporaryFile() as inp, tempfile.TemporaryFile() as out, \
             tempfile.TemporaryFile() as err, tempfile.TemporaryDirectory() as work:
         fifo = os.path.join(work, "stdin")
@@ -192,38 +202,39 @@ def run(command, stdin, how, timeout=60):
             reader, stdout = os.pipe()
             os.close(reader)
         args = ["--help", "-x", "c"] if how == "arguments" else []
+        # A flood runs in an address space of a few MiB, where the program needs no vast one of
+        # its own (as a sanitizer's or an emulator's does): an input held whole cannot fit. Peak
+        # memory cannot be read after the fact here, for a child's counts the harness's own.
+        limit = how == "flood" and sys.platform == "linux" and len(command) == 1 \
+            and "TEMPCONV_SANITIZED" not in os.environ
+
+        def prepare():
+            if close is not None:
+                os.close(close)
+            if limit:
+                import resource  # POSIX only
+                resource.setrlimit(resource.RLIMIT_AS, (ADDRESS_LIMIT, ADDRESS_LIMIT))
         proc = subprocess.Popen(command + args, stdin=inp, stdout=stdout, stderr=err,
-                                preexec_fn=None if close is None else lambda: os.close(close))
+                                preexec_fn=prepare if close is not None or limit else None)
         for end in (stdout, inp):
             if isinstance(end, int):
                 os.close(end)
-        status, peak_kib = wait(proc, timeout)
+        status = wait(proc, timeout)
         if how == "non-blocking":
             os.close(writer)
         out.seek(0)
         err.seek(0)
-        return out.read(), status, err.read(), peak_kib
+        return out.read(), status, err.read()
 
 
 def wait(proc, timeout):
-    """Waits for the program's end; returns its exit status ("hung" if it had to be killed) and
-    its peak memory in KiB, where the system tells it."""
-    if not hasattr(os, "wait4"):
-        try:
-            return proc.wait(timeout), None
-        except subprocess.TimeoutExpired:
-            proc.kill()
-            proc.wait()
-            return "hung", None
-    deadline = time.monotonic() + timeout
-    while not (ended := os.wait4(proc.pid, os.WNOHANG))[0] and time.monotonic() < deadline:
-        time.sleep(0.001)
-    if not ended[0]:
+    """Waits for the program's end; returns its exit status, or "hung" if it had to be killed."""
+    try:
+        return proc.wait(timeout)
+    except subprocess.TimeoutExpired:
         proc.kill()
-        ended = (proc.pid, None, os.wait4(proc.pid, 0)[2])
-    status = "hung" if ended[1] is None else os.waitstatus_to_exitcode(ended[1])
-    # macOS counts in bytes.
-    return status, ended[2].ru_maxrss // (1024 if sys.platform == "darwin" else 1)
+        proc.wait()
+        return "hung"
 
 
 def unsupported(how, windows):
@@ -272,7 +283,6 @@ def outcomes(command, windows):
     """Runs every case; yields each one's name and what was wrong with it. Wine now and then fails
     to start a process on a loaded machine (the program, or the command processor for the pause),
     so a case run under an emulator is tried up to three times, and a retry is told."""
-    _, _, _, baseline_kib = run(command, b"c\n25\n", "plain")
     tries = 3 if len(command) > 1 else 1
     for name, stdin, want, *how in CASES:
         how = how[0] if how else "plain"
@@ -280,16 +290,16 @@ def outcomes(command, windows):
             yield name, reason
             continue
         for attempt in range(1, tries + 1):
-            problems = differences(run(command, stdin, how), want, how, windows, baseline_kib)
+            problems = differences(run(command, stdin, how), want, windows)
             if not problems:
                 break
             print(f"note {name}: try {attempt} of {tries} failed: {problems}")
         yield name, problems
 
 
-def differences(ran, want, how, windows, baseline_kib):
+def differences(ran, want, windows):
     """What is wrong with one run of a case."""
-    out, status, err, peak_kib = ran
+    out, status, err = ran
     want_out, want_status, want_err = want
     if windows:
         out, err = as_on_posix(out, want_out), err.replace(b"\r\n", b"\n")
@@ -308,8 +318,6 @@ def differences(ran, want, how, windows, baseline_kib):
         problems.append(f"exit status {status}, want {want_status}")
     if err != want_err:
         problems.append(f"error output {show(err)}, want {show(want_err)}")
-    if how == "flood" and peak_kib is not None and peak_kib > baseline_kib + 512:
-        problems.append(f"peak memory {peak_kib} KiB against {baseline_kib} KiB for one answer")
     return problems
 
 

@@ -103,7 +103,7 @@ def check(kind, config, build_config, emulator):
         for name in ("README.md", "LICENSE"):
             assert (docs / name).is_file(), f"{name} is missing from the {kind}"
 
-        out, status, err, _ = e2e.run(emulator + [str(program)], b"c\n25\n", "plain")
+        out, status, err = e2e.run(emulator + [str(program)], b"c\n25\n", "plain")
         want, _, _ = e2e.converted(e2e.CEL, e2e.c(b"77", b"298.15"))
         if kind == "zip":
             out = e2e.as_on_posix(out, want)
