@@ -33,23 +33,117 @@ bool is_blank(int c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// Parses "[-]0.DIGITS e EXPONENT", whose digits start with a non-zero one, to the correctly
-// rounded double. The C runtimes of Windows do not all round correctly in strtod, and its C++
-// libraries all have from_chars for doubles; elsewhere strtod does, and adds less to a run than
-// from_chars' tables.
-bool parse(const char *first, const char *last, bool overflows_up, double &value) {
+// A number's text as read, cut to what its rounding needs: "[-]0.DIGITS", then a mark where a
+// non-zero digit was dropped, then "e" and the exponent. The value is 0.DIGITS times ten to the
+// power `point` + the exponent read.
+struct number_text {
+  std::array<char, kept_digits + 32> text{};
+  std::size_t size = 0;
+  std::size_t digits = 0;
+  long long point = 0;
+  bool dropped = false;
+
+  void add(char c) {
+    text[size++] = c;
+  }
+  void add_digit(char c, bool fraction) {
+    if (!has_digits() && c == '0') {
+      // A leading zero; after the point, it moves the first digit one place down.
+      if (fraction && point > -exponent_bound) {
+        --point;
+      }
+      return;
+    }
+    if (!fraction && point < exponent_bound) {
+      ++point;
+    }
+    if (size - digits < kept_digits) {
+      add(c);
+    } else {
+      dropped = dropped || c != '0';
+    }
+  }
+  [[nodiscard]] bool has_digits() const {
+    return size > digits;
+  }
+  [[nodiscard]] bool negative() const {
+    return text[0] == '-';
+  }
+};
+
+bool at_end(int c) {
+  return std::char_traits<char>::eq_int_type(c, std::char_traits<char>::eof());
+}
+
+// Reads the sign, digits and point of a number from `c` on; returns whether it had a digit.
+bool read_mantissa(std::streambuf &buffer, int &c, number_text &number) {
+  if (c == '-' || c == '+') {
+    if (c == '-') {
+      number.add('-');
+    }
+    c = buffer.snextc();
+  }
+  number.add('0');
+  number.add('.');
+  number.digits = number.size;
+  bool seen = false;
+  bool fraction = false;
+  for (;; c = buffer.snextc()) {
+    if (c == '.' && !fraction) {
+      fraction = true;
+      continue;
+    }
+    if (!is_digit(c)) {
+      return seen;
+    }
+    seen = true;
+    number.add_digit(static_cast<char>(c), fraction);
+  }
+}
+
+// Reads an exponent from its sign or first digit on, saturated; returns whether it had a digit.
+bool read_exponent(std::streambuf &buffer, int &c, long long &exponent) {
+  const bool negative = c == '-';
+  if (c == '-' || c == '+') {
+    c = buffer.snextc();
+  }
+  const bool seen = is_digit(c);
+  for (; is_digit(c); c = buffer.snextc()) {
+    exponent = std::min(exponent * 10 + (c - '0'), exponent_bound);
+  }
+  exponent = negative ? -exponent : exponent;
+  return seen;
+}
+
+// The correctly rounded double of the number, or false where it is beyond a double's range.
+// The C runtimes of Windows do not all round correctly in strtod, and its C++ libraries all
+// have from_chars for doubles; elsewhere strtod does, and adds less to a run than from_chars'
+// tables.
+bool to_double(number_text &number, long long exponent, double &value) {
+  if (!number.has_digits()) {
+    value = number.negative() ? -0.0 : 0.0;
+    return true;
+  }
+  if (number.dropped) {
+    number.add('1');
+  }
+  number.add('e');
+  const long long scale = number.point + exponent;
+  const char *first = number.text.data();
+  char *last = std::to_chars(&number.text[number.size], &number.text.back(), scale).ptr;
+  *last = '\0';
 #if defined(_WIN32) && defined(__cpp_lib_to_chars)
   const auto [end, error] = std::from_chars(first, last, value);
   if (error == std::errc::result_out_of_range) {
-    if (overflows_up) {
+    // Too small gives zero; too large, no number.
+    if (scale > 0) {
       return false;
     }
-    value = *first == '-' ? -0.0 : 0.0;
+    value = number.negative() ? -0.0 : 0.0;
   }
   return end == last;
 #else
   // In the "C" locale, which the program never leaves.
-  static_cast<void>(overflows_up);
   char *end = nullptr;
   value = std::strtod(first, &end);
   return end == last && !std::isinf(value);
@@ -67,82 +161,19 @@ reading read_temperature(std::istream &in, double &value) {
   }
   // Read from the buffer itself: a failed read throws from it, as it does through the stream.
   std::streambuf &buffer = *in.rdbuf();
-  // "-0." + kept digits + a mark for dropped ones + "e" + exponent + NUL.
-  std::array<char, kept_digits + 32> text{};
-  std::size_t size = 0;
   int c = buffer.sgetc();
-  if (c == '-' || c == '+') {
-    if (c == '-') {
-      text[size++] = '-';
-    }
-    c = buffer.snextc();
-  }
-  text[size++] = '0';
-  text[size++] = '.';
-  const std::size_t digits = size;
-  // The value is 0.DIGITS times ten to the power point + exponent.
-  long long point = 0;
-  bool seen = false;
-  bool fraction = false;
-  bool dropped = false;
-  for (;; c = buffer.snextc()) {
-    if (is_digit(c)) {
-      seen = true;
-      if (size == digits && c == '0') {
-        // A leading zero; after the point, it moves the first digit one place down.
-        if (fraction && point > -exponent_bound) {
-          --point;
-        }
-        continue;
-      }
-      if (!fraction && point < exponent_bound) {
-        ++point;
-      }
-      if (size - digits < kept_digits) {
-        text[size++] = static_cast<char>(c);
-      } else {
-        dropped = dropped || c != '0';
-      }
-    } else if (c == '.' && !fraction) {
-      fraction = true;
-    } else {
-      break;
-    }
-  }
+  number_text number;
+  bool complete = read_mantissa(buffer, c, number);
   long long exponent = 0;
-  bool complete = seen;
-  if (seen && (c == 'e' || c == 'E')) {
+  if (complete && (c == 'e' || c == 'E')) {
     c = buffer.snextc();
-    const bool negative = c == '-';
-    if (c == '-' || c == '+') {
-      c = buffer.snextc();
-    }
-    complete = is_digit(c);
-    for (; is_digit(c); c = buffer.snextc()) {
-      exponent = std::min(exponent * 10 + (c - '0'), exponent_bound);
-    }
-    exponent = negative ? -exponent : exponent;
+    complete = read_exponent(buffer, c, exponent);
   }
-  const bool at_end = std::char_traits<char>::eq_int_type(c, std::char_traits<char>::eof());
-  if (at_end) {
+  if (at_end(c)) {
     in.setstate(std::ios::eofbit);
   }
-  if (!complete || !(at_end || is_blank(c))) {
-    in.setstate(std::ios::failbit);
-    return reading::not_a_number;
-  }
-  if (size == digits) {
-    value = text[0] == '-' ? -0.0 : 0.0;
-    return reading::number;
-  }
-  if (dropped) {
-    text[size++] = '1';
-  }
-  text[size++] = 'e';
-  const long long scale = point + exponent;
-  const auto written = std::to_chars(&text[size], &text.back(), scale);
-  *written.ptr = '\0';
-  if (!parse(text.data(), written.ptr, scale > 0, value)) {
+  // A number stands as a whole word.
+  if (!complete || !(at_end(c) || is_blank(c)) || !to_double(number, exponent, value)) {
     in.setstate(std::ios::failbit);
     return reading::not_a_number;
   }

@@ -22,7 +22,7 @@ struct filling_buffer : std::streambuf {
   explicit filling_buffer(std::string &area) {
     setp(area.data(), area.data() + area.size());
   }
-  std::string written() const {
+  [[nodiscard]] std::string written() const {
     return {pbase(), pptr()};
   }
 };
