@@ -6,10 +6,13 @@ Usage: package.py deb CPACK_CONFIG BUILD_CONFIG
        package.py zip CPACK_CONFIG BUILD_CONFIG EMULATOR...   (the Windows zip, run under the
                                                              emulator, if any)
        package.py source CPACK_SOURCE_CONFIG BUILD_CONFIG     (the source tarball: what git
-                                                             tracks, no more)"""
+                                                             tracks, no more; built and
+                                                             tested as a packager does)"""
 
+import os
 import pathlib
 import re
+import shlex
 import shutil
 import subprocess
 import sys
@@ -68,6 +71,45 @@ def source(config):
         assert shipped == tracked, f"{package.name} holds {sorted(set(shipped) - set(tracked))}" \
             f" untracked, and lacks {sorted(set(tracked) - set(shipped))}"
         print(f"ok   {package.name}: holds the {len(tracked)} tracked files and nothing else")
+        subprocess.run(["tar", "xzf", package, "-C", work], check=True)
+        packager_build(pathlib.Path(work) / package.name.removesuffix(".tar.gz"))
+
+
+# Tools that only some tests need; a packager's build may lack any of them.
+OPTIONAL_TOOLS = ["strace", "pgrep", "dpkg-deb", "lintian", "man", "mandoc", "dpkg-shlibdeps"]
+
+
+def packager_build(tree):
+    """Built as distributions build: plain CMake from the unpacked tarball with the packager's
+    own fortify level, and, where root can hide them for one command, none of the optional
+    tools. The configure then names each group of tests it leaves out, and ctest passes."""
+    build = tree / "build-plain"
+    steps = [["cmake", "-S", tree, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
+              "-DCMAKE_CXX_FLAGS=-D_FORTIFY_SOURCE=3"],
+             ["cmake", "--build", build], ["ctest", "--test-dir", build, "--output-on-failure"]]
+    script = " && ".join(shlex.join(map(str, step)) for step in steps)
+    hidden = [tool for tool in map(shutil.which, OPTIONAL_TOOLS) if tool]
+    if os.geteuid() == 0 and shutil.which("unshare"):
+        mounts = [f"mount --bind /dev/null {shlex.quote(tool)}" for tool in hidden]
+        command = ["unshare", "-m", "sh", "-c", " && ".join(mounts + [script])]
+    else:
+        command, hidden = ["sh", "-c", script], []
+    ran = subprocess.run(command, capture_output=True, text=True)
+    assert ran.returncode == 0, f"the plain build failed:\n{ran.stdout[-4000:]}{ran.stderr[-4000:]}"
+    left_out = [line for line in ran.stdout.splitlines() if re.search(r"^-- .*: no .* here", line)]
+    for tool in hidden:
+        assert any(re.search(rf"\b{os.path.basename(tool)}\b.* here", line) for line in left_out), \
+            f"the configure did not say what it leaves out without {tool}"
+    compiled = (build / "compile_commands.json").read_text()
+    levels = set(re.findall(r"-D_FORTIFY_SOURCE=\w*", compiled))
+    assert levels == {"-D_FORTIFY_SOURCE=3"}, f"the compile lines fortify with {levels}"
+    assert "CMAKE_C_COMPILER:" not in (build / "CMakeCache.txt").read_text(), \
+        "the plain configure looked for a C compiler"
+    dynamic = subprocess.run(["readelf", "-d", build / "tempconv"], capture_output=True, text=True)
+    assert "(NEEDED)" in dynamic.stdout, "the plain build is not linked dynamically"
+    print("\n".join(left_out))
+    print(f"ok   the plain build, without {len(hidden)} optional tools: linked dynamically, "
+          "fortified at the packager's level 3, every test it kept passed")
 
 
 def check(kind, config, build_config, emulator):
