@@ -12,26 +12,26 @@ namespace tempconv {
 
 namespace {
 
-int finish(outcome how, const std::string &failure, std::ostream &out, std::ostream &err,
-           void (*pause)(std::ostream &)) {
+// Writes the one line that says why a run failed: the first failure's, for a second one (the
+// line end after a failed read, say) would only follow from it.
+int finish(outcome how, const std::string &failure, std::ostream &out, std::ostream &err) {
   if (how == outcome::converted) {
-    pause(out);
-  } else if (how == outcome::input_ended || how == outcome::input_failed) {
-    // Ends the line of the unanswered prompt, so that the shell's prompt starts on a line of its
-    // own.
-    out << '\n';
-    out.flush();
-    if (how == outcome::input_ended) {
-      err << "tempconv: the input ended before a temperature was converted\n";
-    } else {
-      err << "tempconv: cannot read standard input: " << failure << '\n';
-    }
+    return 0;
   }
-  if (!out.flush()) {
-    err << "tempconv: cannot write to standard output\n";
+  if (how == outcome::output_failed) {
+    err << "tempconv: cannot write to standard output: " << failure << '\n';
     return 1;
   }
-  return how == outcome::converted ? 0 : 1;
+  // Ends the line of the unanswered prompt, so that the shell's prompt starts on a line of its
+  // own. Should that fail too, the line below still tells the first failure.
+  out << '\n';
+  out.flush();
+  if (how == outcome::input_ended) {
+    err << "tempconv: the input ended before a temperature was converted\n";
+  } else {
+    err << "tempconv: cannot read standard input: " << failure << '\n';
+  }
+  return 1;
 }
 
 } // namespace
@@ -41,10 +41,12 @@ int dialogue(std::istream &in, std::ostream &out, std::ostream &err,
   outcome how = outcome::unknown_scale;
   std::string failure;
 
-  out << "   This program is used to convert the temperature from one scale to another.\n\n\n";
-  // A read that fails stops the dialogue wherever it is, with its cause (see input_buffer.h).
+  // A read or a write that fails stops the dialogue wherever it is, with its cause (see
+  // input_buffer.h and output_buffer.h); the stream that failed is the one left bad.
   in.exceptions(std::ios::badbit);
+  out.exceptions(std::ios::badbit);
   try {
+    out << "   This program is used to convert the temperature from one scale to another.\n\n\n";
     char inscale = 0;
     double cel = 0;
     double far = 0;
@@ -52,10 +54,7 @@ int dialogue(std::istream &in, std::ostream &out, std::ostream &err,
     int done = 0;
     while (done == 0) {
       out << "Enter the input scale in which you want to enter the temperature (c/f/k) : ";
-      if (!out.flush()) {
-        how = outcome::output_failed;
-        break;
-      }
+      out.flush();
       if (!(in >> inscale)) {
         how = outcome::input_ended;
         break;
@@ -69,11 +68,19 @@ int dialogue(std::istream &in, std::ostream &out, std::ostream &err,
         done = 1;
       }
     }
+    if (how == outcome::converted) {
+      pause(out);
+      out.flush();
+    }
   } catch (const std::system_error &error) {
-    how = outcome::input_failed;
+    how = out.bad() ? outcome::output_failed : outcome::input_failed;
     failure = error.code().message();
   }
-  return finish(how, failure, out, err, pause);
+  // From here on a failure is only reported, never thrown: `err` may flush `out` before each
+  // write (std::cerr does std::cout), and std::cout is flushed again at exit.
+  in.exceptions(std::ios::goodbit);
+  out.exceptions(std::ios::goodbit);
+  return finish(how, failure, out, err);
 }
 
 } // namespace tempconv

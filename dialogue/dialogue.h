@@ -5,9 +5,10 @@
 namespace tempconv {
 
 // Runs one whole dialogue on the given streams and returns the process's exit status: 0 once the
-// results are written and `pause` has returned; 1, with a message on `err`, when the input ends
-// or cannot be read before a temperature is converted, or when `out` cannot be written. A read
-// that fails is one that throws std::system_error from `in`'s buffer; `in` is set to rethrow it.
+// results are written and `pause` has returned; 1, with one line on `err`, when the input ends
+// or cannot be read before a temperature is converted, or when `out` cannot be written. A read or
+// write that fails is one that throws std::system_error from the stream's buffer (its reason is
+// the message's), or that leaves the stream bad; both streams are set to rethrow it meanwhile.
 int dialogue(std::istream &in, std::ostream &out, std::ostream &err, void (*pause)(std::ostream &));
 
 } // namespace tempconv

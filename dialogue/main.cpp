@@ -11,8 +11,11 @@ int main() {
   try {
     tempconv::platform::prepare();
     std::cin.rdbuf(&tempconv::platform::input());
+    std::cout.rdbuf(&tempconv::platform::output());
     return tempconv::dialogue(std::cin, std::cout, std::cerr, tempconv::platform::pause);
   } catch (const std::exception &error) {
+    // std::cerr flushes std::cout first, which must not throw again.
+    std::cout.exceptions(std::ios::goodbit);
     std::cerr << "tempconv: " << error.what() << '\n';
     return 1;
   }

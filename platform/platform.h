@@ -13,6 +13,9 @@ void prepare();
 // (see input_buffer.h).
 std::streambuf &input();
 
+// Standard output, whose writes report the system's reason for a failure (see output_buffer.h).
+std::streambuf &output();
+
 // Writes the pause prompt to `out` and waits for one key press, then returns.
 void pause(std::ostream &out);
 

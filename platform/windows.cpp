@@ -1,4 +1,5 @@
 #include "platform/input_buffer.h"
+#include "platform/output_buffer.h"
 #include "platform/platform.h"
 
 #include <cstdlib>
@@ -15,6 +16,11 @@ int read_stdin(char *data, std::size_t size) {
   return _read(0, data, static_cast<unsigned>(size));
 }
 
+// In text mode too, as standard output starts: LF goes out as CR LF.
+int write_stdout(const char *data, std::size_t size) {
+  return _write(1, data, static_cast<unsigned>(size));
+}
+
 } // namespace
 
 // Writing to a closed pipe is already reported as a write error on Windows.
@@ -22,6 +28,11 @@ void prepare() {}
 
 std::streambuf &input() {
   static input_buffer<read_stdin> buffer;
+  return buffer;
+}
+
+std::streambuf &output() {
+  static output_buffer<write_stdout> buffer;
   return buffer;
 }
 

@@ -9,6 +9,7 @@ pause at the end is the command processor's, whose text is its own, so the outpu
 up to the pause's prompt."""
 
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -25,10 +26,11 @@ FAR = b"Enter the temperature in Fahrenheit : "
 KEL = b"Enter the temperature in Kelvin : "
 PAUSE = b"Press any key to continue . . . \n"
 ENDED = b"tempconv: the input ended before a temperature was converted\n"
-UNWRITABLE = b"tempconv: cannot write to standard output\n"
+CANNOT_WRITE = b"tempconv: cannot write to standard output: "
 CANNOT_READ = b"tempconv: cannot read standard input: "
 EIO, EISDIR, EBADF = b"Input/output error", b"Is a directory", b"Bad file descriptor"
 EAGAIN = b"Resource temporarily unavailable"
+ENOSPC, EPIPE, EFBIG = b"No space left on device", b"Broken pipe", b"File too large"
 
 
 def results(first_label, first, second_label, second):
@@ -62,8 +64,9 @@ def failed(reason, *dialogue):
     return GREETING + SCALE + b"".join(dialogue) + b"\n", 1, CANNOT_READ + reason + b"\n"
 
 
-def unwritable():
-    return None, 1, UNWRITABLE
+def unwritable(reason):
+    """A run whose output cannot be written: one line with the system's reason."""
+    return None, 1, CANNOT_WRITE + reason + b"\n"
 
 
 FLOOD = 300_000
@@ -137,11 +140,17 @@ CASES = [
     ("standard input a directory", b"", failed(EISDIR), "directory"),
     ("standard input a non-blocking pipe, still empty", b"", failed(EAGAIN), "non-blocking"),
     ("standard input closed", b"", failed(EBADF), "closed-stdin"),
-    # The output cannot be written.
-    ("output to a full disk", b"c\n25\n", unwritable(), "full"),
-    ("output to a full disk, no input", b"", unwritable(), "full"),
-    ("output closed", b"c\n25\n", unwritable(), "closed-stdout"),
-    ("reader gone", b"c\n25\n", unwritable(), "broken-pipe"),
+    # The output cannot be written: one line on standard error, the first failure's.
+    ("output to a full disk", b"c\n25\n", unwritable(ENOSPC), "full"),
+    ("output to a full disk, no input", b"", unwritable(ENOSPC), "full"),
+    ("output closed", b"c\n25\n", unwritable(EBADF), "closed-stdout"),
+    ("reader gone", b"c\n25\n", unwritable(EPIPE), "broken-pipe"),
+    ("output past the file size limit", b"c\n25\n", unwritable(EFBIG), "file-limit:0"),
+    ("output reaches the file size limit at the results", b"c\n25\n",
+     (GREETING + SCALE + CEL, 1, CANNOT_WRITE + EFBIG + b"\n"),
+     f"file-limit:{len(GREETING + SCALE + CEL)}"),
+    ("read fails, then the line end cannot be written", [b"c\n25\n"], (GREETING + SCALE, 1, CANNOT_READ + EIO + b"\n"),
+     f"read-fails:1 file-limit:{len(GREETING + SCALE)}"),
     # Arguments are ignored.
     ("arguments", b"c\n25\n", converted(CEL, c(b"77", b"298.15")), "arguments"),
     # However long a number, memory stays that of one short answer.
@@ -190,11 +199,11 @@ def run(command, stdin, how, timeout=60):
         else:
             inp.write(stdin)
             inp.seek(0)
-        if how.startswith("read-fails:"):
+        if fails := re.search(r"read-fails:(\d+)", how):
             # LeakSanitizer cannot run under strace.
             command = ["strace", "-qq", "-o", os.devnull, "-E", "ASAN_OPTIONS=detect_leaks=0",
                        "-P", fifo, "-e", "trace=read", "-e",
-                       "inject=read:error=EIO:when=" + how.split(":")[1]] + command
+                       "inject=read:error=EIO:when=" + fails.group(1)] + command
         stdout, close = out, {"closed-stdout": 1, "closed-stdin": 0}.get(how)
         if how == "full":
             stdout = os.open("/dev/full", os.O_WRONLY)
@@ -205,17 +214,23 @@ def run(command, stdin, how, timeout=60):
         # A flood runs in an address space of a few MiB, where the program needs no vast one of
         # its own (as a sanitizer's or an emulator's does): an input held whole cannot fit. Peak
         # memory cannot be read after the fact here, for a child's counts the harness's own.
-        limit = how == "flood" and sys.platform == "linux" and len(command) == 1 \
-            and "TEMPCONV_SANITIZED" not in os.environ
+        limits = {}
+        if how == "flood" and sys.platform == "linux" and len(command) == 1 \
+                and "TEMPCONV_SANITIZED" not in os.environ:
+            limits["RLIMIT_AS"] = ADDRESS_LIMIT
+        if size := re.search(r"file-limit:(\d+)", how):
+            limits["RLIMIT_FSIZE"] = int(size.group(1))
 
         def prepare():
             if close is not None:
                 os.close(close)
-            if limit:
-                import resource  # POSIX only
-                resource.setrlimit(resource.RLIMIT_AS, (ADDRESS_LIMIT, ADDRESS_LIMIT))
-        proc = subprocess.Popen(command + args, stdin=inp, stdout=stdout, stderr=err,
-                                preexec_fn=prepare if close is not None or limit else None)
+            import resource  # POSIX only
+            for limit, value in limits.items():
+                resource.setrlimit(getattr(resource, limit), (value, value))
+        # The file size limit would hold back the message too, were it written to a file.
+        stderr = subprocess.PIPE if size else err
+        proc = subprocess.Popen(command + args, stdin=inp, stdout=stdout, stderr=stderr,
+                                preexec_fn=prepare if close is not None or limits else None)
         for end in (stdout, inp):
             if isinstance(end, int):
                 os.close(end)
@@ -224,7 +239,7 @@ def run(command, stdin, how, timeout=60):
             os.close(writer)
         out.seek(0)
         err.seek(0)
-        return out.read(), status, err.read()
+        return out.read(), status, proc.stderr.read() if size else err.read()
 
 
 def wait(proc, timeout):
@@ -239,11 +254,13 @@ def wait(proc, timeout):
 
 def unsupported(how, windows):
     """Why a way of running the program cannot be had here, or None."""
-    if how.startswith("read-fails:"):
+    if "read-fails:" in how:
         if windows:
             return "strace cannot fail the reads of a Windows program"
         if not shutil.which("strace"):
             return "there is no strace here (it is Linux's)"
+    if windows and "file-limit:" in how:
+        return "a file size limit does not reach a Windows program under its emulator"
     if windows and how == "non-blocking":
         return "a Windows program's standard input is never a non-blocking pipe"
     if os.name == "nt" and how in ("closed-stdin", "closed-stdout", "directory"):
@@ -303,10 +320,11 @@ def differences(ran, want, windows):
     want_out, want_status, want_err = want
     if windows:
         out, err = as_on_posix(out, want_out), err.replace(b"\r\n", b"\n")
-        # Windows describes the cause of a failed read in words of its own.
-        if want_err.startswith(CANNOT_READ) and err.startswith(CANNOT_READ) \
-                and err.count(b"\n") == 1 and err.endswith(b"\n"):
-            want_err = err
+        # Windows describes the cause of a failed read or write in words of its own.
+        for prefix in (CANNOT_READ, CANNOT_WRITE):
+            if want_err.startswith(prefix) and err.startswith(prefix) \
+                    and err.count(b"\n") == 1 and err.endswith(b"\n"):
+                want_err = err
     problems = []
     if want_out is not None and out != want_out:
         at = next((i for i, (a, b) in enumerate(zip(out, want_out)) if a != b),

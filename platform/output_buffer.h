@@ -1,0 +1,56 @@
+#pragma once
+
+#include <array>
+#include <cerrno>
+#include <cstddef>
+#include <streambuf>
+#include <system_error>
+
+namespace tempconv::platform {
+
+// Standard output written straight to the system through `write_some(data, size)`, which returns
+// the count of bytes written, or a negative count with errno set; a write that a signal
+// interrupted is retried there. A failed write throws std::system_error with that errno, which
+// the stream turns into badbit and rethrows where badbit is among its exceptions: the reason of
+// the failure reaches the message, as the input's does.
+template <auto write_some> class output_buffer final : public std::streambuf {
+public:
+  output_buffer() {
+    setp(area.data(), area.data() + area.size());
+  }
+
+protected:
+  int_type overflow(int_type c) override {
+    drain();
+    if (!traits_type::eq_int_type(c, traits_type::eof())) {
+      *pptr() = traits_type::to_char_type(c);
+      pbump(1);
+    }
+    return traits_type::not_eof(c);
+  }
+
+  int sync() override {
+    drain();
+    return 0;
+  }
+
+private:
+  void drain() {
+    const char *data = pbase();
+    while (data < pptr()) {
+      const auto put = write_some(data, static_cast<std::size_t>(pptr() - data));
+      if (put < 0) {
+        // What could not be written is dropped: the run ends on the failure.
+        const int error = errno;
+        setp(area.data(), area.data() + area.size());
+        throw std::system_error(error, std::generic_category());
+      }
+      data += put;
+    }
+    setp(area.data(), area.data() + area.size());
+  }
+
+  std::array<char, 4096> area{};
+};
+
+} // namespace tempconv::platform
