@@ -9,6 +9,7 @@ import fcntl
 import os
 import re
 import select
+import shutil
 import signal
 import subprocess
 import sys
@@ -20,9 +21,14 @@ import e2e
 PAUSE = e2e.PAUSE[:-1]
 
 # What reaches the pause, and how the run must end: each step is keys typed, a signal sent to
-# the program, a wait in seconds, or "as before": the terminal's settings are those from before
-# the program started. An exit status is the program's own, run directly; a text is
-# what an interactive sh shows once the program, run there as a job, has ended.
+# the program, a wait in seconds, "as before": the terminal's settings are those from before
+# the program started, "waits": the program waits, neither ended nor stopped, or "held": a key
+# held down, which must end the pause within about 0.1 s. An exit status is the program's own,
+# run directly; a text is what an interactive sh (dash, which leaves the terminal as a job left
+# it) shows once the program, run there as a job, has ended. Options: "start", the steps that
+# reach the pause instead of answering "c 25" in the foreground; "command", the shell's command
+# line; "ignore", a signal ignored before the program starts.
+FG = [b"fg; echo status $?\n", 0.3, "waits", b"y"]
 PAUSE_CASES = [
     ("a plain key", [b"y"], 0),
     ("an arrow key", [b"\x1b[A"], 0),
@@ -36,24 +42,48 @@ PAUSE_CASES = [
      [signal.SIGTSTP, 0.3, "as before", b"fg; echo status $?\n", 0.3, b"y"], b"status 0"),
     ("a stopped job continued in the background, then terminated",
      [signal.SIGTSTP, 0.3, b"bg\n", 0.3, signal.SIGTERM, signal.SIGCONT, 0.3, b"\n"], b"Terminated"),
+    # Job control at the pause.
+    ("the pause reached in the background, then fg", FG, b"status 0",
+     {"start": [b"c 25", b"\x13", b"\n", 0.3, b"\x1a", 0.3, b"\x11", b"bg\n", 0.5, "as before"]}),
+    ("SIGTTIN, then fg", [signal.SIGTTIN, 0.3, "as before", *FG], b"status 0"),
+    ("SIGTTOU, then fg", [signal.SIGTTOU, 0.3, "as before", *FG], b"status 0"),
+    ("stopped, continued in the background, then fg",
+     [signal.SIGTSTP, 0.3, b"bg\n", 0.5, "as before", *FG], b"status 0"),
+    ("stopped twice", [signal.SIGTSTP, 0.3, b"fg\n", 0.3, "waits", signal.SIGTSTP, 0.3,
+                       "as before", *FG], b"status 0"),
+    ("a stop that the kernel discards, for a session leader", [signal.SIGTSTP, 0.3, "waits", b"y"],
+     0),
+    ("a key held down", ["held"], 0),
+    ("a signal ignored from the start stays ignored", [signal.SIGHUP, 0.3, "waits", b"y"], 0,
+     {"ignore": signal.SIGHUP}),
+    ("Ctrl-\\", [b"\x1c"], -signal.SIGQUIT),
 ]
+if shutil.which("setsid"):
+    # Standard input is a terminal, but not the program's own: the pause does not wait.
+    PAUSE_CASES.append(("run by setsid -w", [], b"status 0",
+                        {"start": [b"c 25\n"], "command": "setsid -w {}; echo status $?"}))
 
 
 class Terminal:
     """The program on a fresh pseudo-terminal that is its controlling terminal; or, with `shell`,
     an interactive sh there that runs the program as a job, as a person at a terminal does."""
 
-    def __init__(self, program, shell=False):
+    def __init__(self, program, shell=False, command="{}", ignore=None):
         self.master, self.slave = os.openpty()
         self.before = termios.tcgetattr(self.slave)
         self.seen, self.mark = b"", 0
+
+        def prepare():
+            fcntl.ioctl(0, termios.TIOCSCTTY, 0)
+            if ignore:
+                signal.signal(ignore, signal.SIG_IGN)
         self.proc = subprocess.Popen(
             ["sh", "-i"] if shell else [program], stdin=self.slave, stdout=self.slave,
             stderr=self.slave, env=dict(os.environ, PS1="$ ", ENV=""), start_new_session=True,
-            preexec_fn=lambda: fcntl.ioctl(0, termios.TIOCSCTTY, 0))
+            preexec_fn=prepare)
         self.program = self.proc.pid
         if shell:
-            os.write(self.master, program.encode() + b"\n")
+            os.write(self.master, command.format(program).encode() + b"\n")
             self.read_until(b"(c/f/k) : ")
             self.mark = 0
             self.program = int(subprocess.check_output(["pgrep", "-P", str(self.proc.pid)]))
@@ -66,6 +96,24 @@ class Terminal:
             return True
         except ProcessLookupError:
             return False
+
+    def waiting(self):
+        """The program is there and not stopped."""
+        state = subprocess.run(["ps", "-o", "state=", "-p", str(self.program)],
+                               capture_output=True, text=True).stdout.strip()
+        return self.running() and state[:1] not in ("", "T", "Z")
+
+    def hold_key(self):
+        """Repeats a key every 20 ms, as a key held down does, until the program ends; returns
+        how long it took from the first. Keys that reach the shell meanwhile are dropped."""
+        first = time.monotonic()
+        while self.running() and time.monotonic() - first < 2:
+            os.write(self.master, b"y")
+            time.sleep(0.02)
+        took = time.monotonic() - first
+        time.sleep(0.1)
+        termios.tcflush(self.slave, termios.TCIFLUSH)
+        return took
 
     def __enter__(self):
         return self
@@ -131,17 +179,20 @@ def end_of_input(program):
     assert shown.endswith(b"(c/f/k) : \n" + e2e.ENDED), f"the screen ends {shown[-80:]!r}"
 
 
-def pause(steps, want):
+def pause(steps, want, options=None):
     def check(program):
         """The pause waits for one key, takes all of it without echo, and restores the terminal
         on every way out."""
         shell = isinstance(want, bytes)
-        with Terminal(program, shell) as term:
-            term.answer(b"(c/f/k) : ", b"c 25\n")
-            term.read_until(PAUSE)
-            time.sleep(0.2)
-            assert term.running(), "the pause did not wait for a key"
-            for step in steps:
+        start = (options or {}).get("start")
+        with Terminal(program, shell, (options or {}).get("command", "{}"),
+                      (options or {}).get("ignore")) as term:
+            if start is None:
+                term.answer(b"(c/f/k) : ", b"c 25\n")
+                term.read_until(PAUSE)
+                time.sleep(0.2)
+                assert term.running(), "the pause did not wait for a key"
+            for step in (start or []) + steps:
                 if isinstance(step, bytes):
                     os.write(term.master, step)
                     time.sleep(0.01)
@@ -150,6 +201,11 @@ def pause(steps, want):
                 elif step == "as before":
                     assert termios.tcgetattr(term.slave) == term.before, "the terminal was " \
                         "left changed"
+                elif step == "waits":
+                    assert term.waiting(), "the pause does not wait for a key"
+                elif step == "held":
+                    took = term.hold_key()
+                    assert took < 0.4, f"the pause ended {took:.2f} s after the key"
                 else:
                     os.kill(term.program, step)
             if shell:
@@ -168,7 +224,7 @@ def main():
     program, readme = sys.argv[1:3]
     cases = [("README sample session", lambda p: readme_session(p, readme)),
              ("Ctrl-D at the scale prompt", end_of_input)]
-    cases += [(name, pause(steps, want)) for name, steps, want in PAUSE_CASES]
+    cases += [(name, pause(*case)) for name, *case in PAUSE_CASES]
     return e2e.report_checks((name, lambda check=check: check(program)) for name, check in cases)
 
 
