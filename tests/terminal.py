@@ -104,16 +104,13 @@ class Terminal:
         return self.running() and state[:1] not in ("", "T", "Z")
 
     def hold_key(self):
-        """Repeats a key every 20 ms, as a key held down does, until the program ends; returns
-        how long it took from the first. Keys that reach the shell meanwhile are dropped."""
+        """Repeats a key every 20 ms, as a key held down does, until the pause has put the
+        terminal back; returns how long that took from the first key."""
         first = time.monotonic()
-        while self.running() and time.monotonic() - first < 2:
+        while termios.tcgetattr(self.slave) != self.before and time.monotonic() - first < 2:
             os.write(self.master, b"y")
             time.sleep(0.02)
-        took = time.monotonic() - first
-        time.sleep(0.1)
-        termios.tcflush(self.slave, termios.TCIFLUSH)
-        return took
+        return time.monotonic() - first
 
     def __enter__(self):
         return self
