@@ -68,7 +68,7 @@ class Terminal:
     """The program on a fresh pseudo-terminal that is its controlling terminal; or, with `shell`,
     an interactive sh there that runs the program as a job, as a person at a terminal does."""
 
-    def __init__(self, program, shell=False, command="{}", ignore=None):
+    def __init__(self, program, shell=False, command="{}", ignore=None, stdout=None):
         self.master, self.slave = os.openpty()
         self.before = termios.tcgetattr(self.slave)
         self.seen, self.mark = b"", 0
@@ -78,7 +78,7 @@ class Terminal:
             if ignore:
                 signal.signal(ignore, signal.SIG_IGN)
         self.proc = subprocess.Popen(
-            ["sh", "-i"] if shell else [program], stdin=self.slave, stdout=self.slave,
+            ["sh", "-i"] if shell else [program], stdin=self.slave, stdout=stdout or self.slave,
             stderr=self.slave, env=dict(os.environ, PS1="$ ", ENV=""), start_new_session=True,
             preexec_fn=prepare)
         self.program = self.proc.pid
@@ -176,6 +176,31 @@ def end_of_input(program):
     assert shown.endswith(b"(c/f/k) : \n" + e2e.ENDED), f"the screen ends {shown[-80:]!r}"
 
 
+def interrupted_write(program):
+    """A signal while the pause's prompt waits on a full pipe fails nothing: the prompt goes out
+    once the pipe drains, and the pause then waits for its key."""
+    reader, writer = os.pipe()
+    fcntl.fcntl(writer, fcntl.F_SETPIPE_SZ, 4096)
+    before_pause = e2e.converted(e2e.CEL, e2e.c(b"77", b"298.15"))[0][:-len(e2e.PAUSE)]
+    os.write(writer, b"-" * (4096 - len(before_pause)))
+    with Terminal(program, stdout=writer) as term:
+        os.write(term.master, b"c 25\n")
+        time.sleep(0.3)
+        os.kill(term.program, signal.SIGCONT)
+        written = b""
+        for _ in range(3):
+            time.sleep(0.2)
+            while select.select([reader], [], [], 0)[0]:
+                written += os.read(reader, 8192)
+        assert written.endswith(before_pause + e2e.PAUSE[:-1]), f"the pipe ends {written[-80:]!r}"
+        assert term.waiting(), "the pause does not wait for a key"
+        os.write(term.master, b"y")
+        status, _, _ = term.finish()
+    os.close(reader)
+    os.close(writer)
+    assert status == 0, f"exit status {status}"
+
+
 def pause(steps, want, options=None):
     def check(program):
         """The pause waits for one key, takes all of it without echo, and restores the terminal
@@ -222,6 +247,8 @@ def main():
     cases = [("README sample session", lambda p: readme_session(p, readme)),
              ("Ctrl-D at the scale prompt", end_of_input)]
     cases += [(name, pause(*case)) for name, *case in PAUSE_CASES]
+    if hasattr(fcntl, "F_SETPIPE_SZ"):
+        cases.append(("a signal while the prompt waits on a full pipe", interrupted_write))
     return e2e.report_checks((name, lambda check=check: check(program)) for name, check in cases)
 
 
