@@ -150,38 +150,6 @@ bool to_double(number_text &number, long long exponent, double &value) {
 #endif
 }
 
-} // namespace
-
-reading read_temperature(std::istream &in, double &value) {
-  // Skipping the white space first tells an input that has ended from text that is not a number,
-  // even when that text runs into the end of the input.
-  in >> std::ws;
-  if (!in || in.eof()) {
-    return reading::ended;
-  }
-  // Read from the buffer itself: a failed read throws from it, as it does through the stream.
-  std::streambuf &buffer = *in.rdbuf();
-  int c = buffer.sgetc();
-  number_text number;
-  bool complete = read_mantissa(buffer, c, number);
-  long long exponent = 0;
-  if (complete && (c == 'e' || c == 'E')) {
-    c = buffer.snextc();
-    complete = read_exponent(buffer, c, exponent);
-  }
-  if (at_end(c)) {
-    in.setstate(std::ios::eofbit);
-  }
-  // A number stands as a whole word.
-  if (!complete || !(at_end(c) || is_blank(c)) || !to_double(number, exponent, value)) {
-    in.setstate(std::ios::failbit);
-    return reading::not_a_number;
-  }
-  return reading::number;
-}
-
-namespace {
-
 // One scale's branch: `compute` derives the other two values from `own`; the two results are
 // written as `first` and `second` under their labels.
 template <typename Compute>
@@ -220,6 +188,34 @@ outcome branch(std::istream &in, std::ostream &out, const char *prompt, double &
 }
 
 } // namespace
+
+reading read_temperature(std::istream &in, double &value) {
+  // Skipping the white space first tells an input that has ended from text that is not a number,
+  // even when that text runs into the end of the input.
+  in >> std::ws;
+  if (!in || in.eof()) {
+    return reading::ended;
+  }
+  // Read from the buffer itself: a failed read throws from it, as it does through the stream.
+  std::streambuf &buffer = *in.rdbuf();
+  int c = buffer.sgetc();
+  number_text number;
+  bool complete = read_mantissa(buffer, c, number);
+  long long exponent = 0;
+  if (complete && (c == 'e' || c == 'E')) {
+    c = buffer.snextc();
+    complete = read_exponent(buffer, c, exponent);
+  }
+  if (at_end(c)) {
+    in.setstate(std::ios::eofbit);
+  }
+  // A number stands as a whole word.
+  if (!complete || !(at_end(c) || is_blank(c)) || !to_double(number, exponent, value)) {
+    in.setstate(std::ios::failbit);
+    return reading::not_a_number;
+  }
+  return reading::number;
+}
 
 double far_from_cel(double cel) {
   return cel * 9.0 / 5.0 + 32.0;

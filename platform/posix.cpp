@@ -17,20 +17,21 @@ namespace tempconv::platform {
 
 namespace {
 
+// A call that a signal interrupted is made again: a signal is never a failure here.
+template <typename Call> auto retried(Call call) {
+  auto result = call();
+  while (result < 0 && errno == EINTR) {
+    result = call();
+  }
+  return result;
+}
+
 ssize_t read_stdin(char *data, std::size_t size) {
-  ssize_t got = 0;
-  do {
-    got = read(STDIN_FILENO, data, size);
-  } while (got < 0 && errno == EINTR);
-  return got;
+  return retried([&] { return read(STDIN_FILENO, data, size); });
 }
 
 ssize_t write_stdout(const char *data, std::size_t size) {
-  ssize_t put = 0;
-  do {
-    put = write(STDOUT_FILENO, data, size);
-  } while (put < 0 && errno == EINTR);
-  return put;
+  return retried([&] { return write(STDOUT_FILENO, data, size); });
 }
 
 // The terminal's settings from before the pause and those of the pause, for the signal handlers.
@@ -159,10 +160,7 @@ bool set_keys() {
   sigfillset(&held);
   sigdelset(&held, SIGTTOU);
   static_cast<void>(sigprocmask(SIG_SETMASK, &held, &before));
-  int result = 0;
-  do {
-    result = tcsetattr(STDIN_FILENO, TCSANOW, &keys);
-  } while (result != 0 && errno == EINTR);
+  const int result = retried([] { return tcsetattr(STDIN_FILENO, TCSANOW, &keys); });
   if (result == 0) {
     changed = 1;
   }

@@ -149,7 +149,8 @@ CASES = [
     ("output reaches the file size limit at the results", b"c\n25\n",
      (GREETING + SCALE + CEL, 1, CANNOT_WRITE + EFBIG + b"\n"),
      f"file-limit:{len(GREETING + SCALE + CEL)}"),
-    ("read fails, then the line end cannot be written", [b"c\n25\n"], (GREETING + SCALE, 1, CANNOT_READ + EIO + b"\n"),
+    ("read fails, then the line end cannot be written", [b"c\n25\n"],
+     (GREETING + SCALE, 1, CANNOT_READ + EIO + b"\n"),
      f"read-fails:1 file-limit:{len(GREETING + SCALE)}"),
     # Arguments are ignored.
     ("arguments", b"c\n25\n", converted(CEL, c(b"77", b"298.15")), "arguments"),

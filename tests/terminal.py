@@ -202,13 +202,14 @@ def interrupted_write(program):
 
 
 def pause(steps, want, options=None):
+    options = options or {}
+
     def check(program):
         """The pause waits for one key, takes all of it without echo, and restores the terminal
         on every way out."""
         shell = isinstance(want, bytes)
-        start = (options or {}).get("start")
-        with Terminal(program, shell, (options or {}).get("command", "{}"),
-                      (options or {}).get("ignore")) as term:
+        start = options.get("start")
+        with Terminal(program, shell, options.get("command", "{}"), options.get("ignore")) as term:
             if start is None:
                 term.answer(b"(c/f/k) : ", b"c 25\n")
                 term.read_until(PAUSE)
