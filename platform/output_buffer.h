@@ -37,17 +37,16 @@ protected:
 private:
   void drain() {
     const char *data = pbase();
-    while (data < pptr()) {
-      const auto put = write_some(data, static_cast<std::size_t>(pptr() - data));
+    const char *const end = pptr();
+    // The area is free again whether its bytes go out or not: after a failure the run ends.
+    setp(area.data(), area.data() + area.size());
+    while (data < end) {
+      const auto put = write_some(data, static_cast<std::size_t>(end - data));
       if (put < 0) {
-        // What could not be written is dropped: the run ends on the failure.
-        const int error = errno;
-        setp(area.data(), area.data() + area.size());
-        throw std::system_error(error, std::generic_category());
+        throw std::system_error(errno, std::generic_category());
       }
       data += put;
     }
-    setp(area.data(), area.data() + area.size());
   }
 
   std::array<char, 4096> area{};

@@ -3,7 +3,9 @@
 // here it fails at every byte in turn.
 #include "dialogue/dialogue.h"
 #include "platform/input_buffer.h"
+#include "platform/output_buffer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <sstream>
 #include <streambuf>
@@ -97,6 +99,29 @@ TEST(Dialogue, ReadFailingAtAnyByteConvertsNothing) {
       EXPECT_TRUE(out.str().ends_with(" : \n")) << input << " failing at " << at;
     }
   }
+}
+
+// Standard output that takes at most three bytes a write, as a pipe or a terminal may.
+std::string written;
+
+long write_three(const char *data, std::size_t size) {
+  const std::size_t put = std::min<std::size_t>(size, 3);
+  written.append(data, put);
+  return static_cast<long>(put);
+}
+
+// A write that takes only part of what it was given is followed by one for the rest, over more
+// than a buffer's worth.
+TEST(Output, PartialWritesLoseNothing) {
+  std::string text;
+  for (int line = 0; line < 1000; ++line) {
+    text += "Temperature in Kelvin is : " + std::to_string(line) + '\n';
+  }
+  written.clear();
+  tempconv::platform::output_buffer<write_three> buffer;
+  std::ostream out(&buffer);
+  out << text << std::flush;
+  EXPECT_EQ(written, text);
 }
 
 } // namespace

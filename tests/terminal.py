@@ -13,6 +13,7 @@ import shutil
 import signal
 import subprocess
 import sys
+import tempfile
 import termios
 import time
 
@@ -57,6 +58,8 @@ PAUSE_CASES = [
     ("a signal ignored from the start stays ignored", [signal.SIGHUP, 0.3, "waits", b"y"], 0,
      {"ignore": signal.SIGHUP}),
     ("Ctrl-\\", [b"\x1c"], -signal.SIGQUIT),
+    # The real-time signals' numbers are known only at run time; the last one is the largest.
+    ("the last real-time signal", [signal.SIGRTMAX], b"Real-time signal"),
 ]
 if shutil.which("setsid"):
     # Standard input is a terminal, but not the program's own: the pause does not wait.
@@ -68,7 +71,7 @@ class Terminal:
     """The program on a fresh pseudo-terminal that is its controlling terminal; or, with `shell`,
     an interactive sh there that runs the program as a job, as a person at a terminal does."""
 
-    def __init__(self, program, shell=False, command="{}", ignore=None, stdout=None):
+    def __init__(self, program, shell=False, command="{}", ignore=None, stdout=None, limit=None):
         self.master, self.slave = os.openpty()
         self.before = termios.tcgetattr(self.slave)
         self.seen, self.mark = b"", 0
@@ -77,6 +80,9 @@ class Terminal:
             fcntl.ioctl(0, termios.TIOCSCTTY, 0)
             if ignore:
                 signal.signal(ignore, signal.SIG_IGN)
+            if limit is not None:
+                import resource
+                resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
         self.proc = subprocess.Popen(
             ["sh", "-i"] if shell else [program], stdin=self.slave, stdout=stdout or self.slave,
             stderr=self.slave, env=dict(os.environ, PS1="$ ", ENV=""), start_new_session=True,
@@ -201,6 +207,18 @@ def interrupted_write(program):
     assert status == 0, f"exit status {status}"
 
 
+def failed_prompt(program):
+    """The pause's prompt cannot be written (a file size limit is reached right before it): the
+    terminal, already set for the key, is put back, and the run ends with the write's message."""
+    before_pause = e2e.converted(e2e.CEL, e2e.c(b"77", b"298.15"))[0][:-len(e2e.PAUSE)]
+    with tempfile.TemporaryFile() as out, \
+            Terminal(program, stdout=out.fileno(), limit=len(before_pause)) as term:
+        os.write(term.master, b"c 25\n")
+        status, shown, _ = term.finish()
+    assert status == 1, f"exit status {status}"
+    assert shown.endswith(e2e.CANNOT_WRITE + e2e.EFBIG + b"\n"), f"the screen ends {shown[-80:]!r}"
+
+
 def pause(steps, want, options=None):
     options = options or {}
 
@@ -246,7 +264,8 @@ def pause(steps, want, options=None):
 def main():
     program, readme = sys.argv[1:3]
     cases = [("README sample session", lambda p: readme_session(p, readme)),
-             ("Ctrl-D at the scale prompt", end_of_input)]
+             ("Ctrl-D at the scale prompt", end_of_input),
+             ("the pause's prompt cannot be written", failed_prompt)]
     cases += [(name, pause(*case)) for name, *case in PAUSE_CASES]
     if hasattr(fcntl, "F_SETPIPE_SZ"):
         cases.append(("a signal while the prompt waits on a full pipe", interrupted_write))
