@@ -5,6 +5,17 @@
 set -euo pipefail
 tempconv=$1 minimal=$2 startup=$3
 
+# A missing tool is named with the Debian package that brings it.
+missing=""
+for need in valgrind:valgrind /usr/bin/time:time file:file; do
+  found=$(command -v "${need%%:*}") && [ -f "$found" ] && [ -x "$found" ] ||
+    missing+="${missing:+, }${need%%:*} (package ${need#*:})"
+done
+if [ -n "$missing" ]; then
+  echo "bench.sh: the benchmark needs $missing" >&2
+  exit 1
+fi
+
 input=$(mktemp)
 trap 'rm -f "$input"' EXIT
 printf 'c\n25\n' >"$input"

@@ -79,6 +79,23 @@ def source(config):
 OPTIONAL_TOOLS = ["strace", "pgrep", "dpkg-deb", "lintian", "man", "mandoc", "dpkg-shlibdeps"]
 
 
+def mount_namespace(mounts):
+    """The command that runs another in a mount namespace of its own where `mounts` can be
+    made: root's own, or, where root lacks CAP_SYS_ADMIN (in a container) or for another user,
+    one inside a new user namespace. Returns it, or None and why there is none (in a chroot,
+    neither can be had)."""
+    if not shutil.which("unshare"):
+        return None, "there is no unshare here (util-linux)"
+    reasons = []
+    for namespace in (["unshare", "-m"], ["unshare", "-U", "-r", "-m"]):
+        tried = subprocess.run(namespace + ["sh", "-c", mounts or "true"], capture_output=True,
+                               text=True)
+        if tried.returncode == 0:
+            return namespace, None
+        reasons.append(f"{shlex.join(namespace)}: {tried.stderr.strip()}")
+    return None, "; ".join(reasons)
+
+
 def packager_build(tree):
     """Built as distributions build: plain CMake from the unpacked tarball with the packager's
     own fortify level, and, where root can hide them for one command, none of the optional
@@ -89,10 +106,12 @@ def packager_build(tree):
              ["cmake", "--build", build], ["ctest", "--test-dir", build, "--output-on-failure"]]
     script = " && ".join(shlex.join(map(str, step)) for step in steps)
     hidden = [tool for tool in map(shutil.which, OPTIONAL_TOOLS) if tool]
-    if os.geteuid() == 0 and shutil.which("unshare"):
-        mounts = [f"mount --bind /dev/null {shlex.quote(tool)}" for tool in hidden]
-        command = ["unshare", "-m", "sh", "-c", " && ".join(mounts + [script])]
+    mounts = [f"mount --bind /dev/null {shlex.quote(tool)}" for tool in hidden]
+    namespace, why = mount_namespace(" && ".join(mounts))
+    if namespace:
+        command = namespace + ["sh", "-c", " && ".join(mounts + [script])]
     else:
+        print(f"skip hiding the optional tools: {why}")
         command, hidden = ["sh", "-c", script], []
     ran = subprocess.run(command, capture_output=True, text=True)
     assert ran.returncode == 0, f"the plain build failed:\n{ran.stdout[-4000:]}{ran.stderr[-4000:]}"
