@@ -106,6 +106,7 @@ const reading_case reading_cases[] = {
     {"25\v", number, 25},
     {"0.1", number, 0x1.999999999999ap-4},
     {"1e-400", number, 0},
+    {"1e-18446744073709551616", number, 0},
     {"1" + many_zeros + "e-1000", number, 1},
     {"0." + many_zeros + "25e1002", number, 25},
     // 2^53 + 1 lies halfway between two doubles: ties go to the even one, and a non-zero digit
