@@ -15,7 +15,8 @@ constexpr double offset = 273.15;
 
 // Each step of a formula goes through memory as a double: a processor that computes in wider
 // registers (the x87 unit of 32-bit x86) would otherwise let a result past a double's range
-// through, and carry extra bits into the next step.
+// through, and carry extra bits into the next step. The build sets that unit to round each
+// operation to a double's 53 bits, so that no step is rounded twice.
 double rounded(double value) {
   const volatile double stored = value;
   return stored;
