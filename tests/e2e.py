@@ -116,6 +116,7 @@ CASES = [
      converted(*[CEL, WRONG_TEMP] * 3, CEL, c(b"77", b"298.15"))),
     ("beyond double range", b"k\n1e400\n300\n",
      converted(KEL, WRONG_TEMP, KEL, k(b"80.33", b"26.85"))),
+    ("below double range, taken as zero", b"c\n-1e-400\n", converted(CEL, c(b"32", b"273.15"))),
     ("result beyond range", b"c\n1e308\n9.9e307\n25\n",
      converted(*[CEL, WRONG_TEMP] * 2, CEL, c(b"77", b"298.15"))),
     ("a sign alone", b"c\n-\n25\n", converted(CEL, WRONG_TEMP, CEL, c(b"77", b"298.15"))),

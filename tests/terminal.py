@@ -59,7 +59,10 @@ PAUSE_CASES = [
      {"ignore": signal.SIGHUP}),
     ("Ctrl-\\", [b"\x1c"], -signal.SIGQUIT),
     # The real-time signals' numbers are known only at run time; the last one is the largest.
+    ("the first real-time signal", [signal.SIGRTMIN], b"Real-time signal"),
     ("the last real-time signal", [signal.SIGRTMAX], b"Real-time signal"),
+    ("a real-time signal ignored from the start stays ignored",
+     [signal.SIGRTMIN, 0.3, "waits", b"y"], 0, {"ignore": signal.SIGRTMIN}),
 ]
 if shutil.which("setsid"):
     # Standard input is a terminal, but not the program's own: the pause does not wait.
