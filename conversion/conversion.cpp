@@ -22,12 +22,17 @@ double rounded(double value) {
   return stored;
 }
 
-// One scale's branch: `compute` derives the other two values from `own`; the two results are
-// written as `first` and `second` under their labels.
+// A result line: its label and the value shown after it.
+struct shown {
+  const char *label;
+  const double &value;
+};
+
+// One scale's branch: `compute` derives the other two values from `own`, shown as `first` and
+// `second`.
 template <typename Compute>
 outcome branch(std::istream &in, std::ostream &out, const char *prompt, double &own,
-               Compute compute, const char *first_label, const double &first,
-               const char *second_label, const double &second) {
+               Compute compute, shown first, shown second) {
   for (bool refused = false;; refused = true) {
     out << prompt << std::flush;
     // The rest of a refused line is dropped only now, so that every read, and so any read that
@@ -43,26 +48,40 @@ outcome branch(std::istream &in, std::ostream &out, const char *prompt, double &
     if (read == reading::number) {
       own = value;
       compute();
-      // In every branch the second value is finite wherever the first is.
-      if (std::isfinite(first)) {
+      if (std::isfinite(first.value) && std::isfinite(second.value)) {
         break;
       }
     }
     out << "Please enter a correct temperature!!!\n\n";
     in.clear();
   }
-  out << '\n' << first_label << first << '\n' << second_label << second << std::endl << std::endl;
+  out << '\n' << first.label << first.value << '\n' << second.label << second.value;
+  out << std::endl << std::endl;
   return outcome::converted;
+}
+
+// A formula whose steps, `steps(value, scale)`, take each constant term times `scale`. Where a
+// step passes the largest double on the way to a result within it, the steps are taken on the
+// value scaled down by 2^4 (more than any step's factor 9), then scaled back: a power of two
+// scales exactly away from the subnormals, so the result is that of the same steps unbounded.
+template <typename Steps> double unbounded(double value, Steps steps) {
+  const double result = steps(value, 1.0);
+  return std::isfinite(result) || !std::isfinite(value) ? result
+                                                        : rounded(steps(value / 16, 1.0 / 16) * 16);
 }
 
 } // namespace
 
 double far_from_cel(double cel) {
-  return rounded(rounded(rounded(cel * 9.0) / 5.0) + 32.0);
+  return unbounded(cel, [](double value, double scale) {
+    return rounded(rounded(rounded(value * 9.0) / 5.0) + 32.0 * scale);
+  });
 }
 
 double cel_from_far(double far) {
-  return rounded(rounded(rounded(far - 32.0) * 5.0) / 9.0);
+  return unbounded(far, [](double value, double scale) {
+    return rounded(rounded(rounded(value - 32.0 * scale) * 5.0) / 9.0);
+  });
 }
 
 double kel_from_cel(double cel) {
@@ -77,30 +96,27 @@ outcome convert(char inscale, double &cel, double &far, double &kel, std::istrea
                 std::ostream &out) {
   switch (inscale) {
   case 'c':
-    return branch(
-        in, out, "Enter the temperature in Celsius : ", cel,
-        [&] {
-          far = far_from_cel(cel);
-          kel = kel_from_cel(cel);
-        },
-        "Temperature in Fahrenheit is : ", far, "Temperature in Kelvin is : ", kel);
+    return branch(in, out, "Enter the temperature in Celsius : ", cel,
+                  [&] {
+                    far = far_from_cel(cel);
+                    kel = kel_from_cel(cel);
+                  },
+                  {"Temperature in Fahrenheit is : ", far}, {"Temperature in Kelvin is : ", kel});
   case 'f':
     // This label has no blank after its colon.
-    return branch(
-        in, out, "Enter the temperature in Fahrenheit : ", far,
-        [&] {
-          cel = cel_from_far(far);
-          kel = kel_from_cel(cel);
-        },
-        "Temperature in Kelvin is :", kel, "Temperature in Celsius is : ", cel);
+    return branch(in, out, "Enter the temperature in Fahrenheit : ", far,
+                  [&] {
+                    cel = cel_from_far(far);
+                    kel = kel_from_cel(cel);
+                  },
+                  {"Temperature in Kelvin is :", kel}, {"Temperature in Celsius is : ", cel});
   case 'k':
-    return branch(
-        in, out, "Enter the temperature in Kelvin : ", kel,
-        [&] {
-          cel = cel_from_kel(kel);
-          far = far_from_cel(cel);
-        },
-        "Temperature in Fahrenheit is : ", far, "Temperature in Celsius is : ", cel);
+    return branch(in, out, "Enter the temperature in Kelvin : ", kel,
+                  [&] {
+                    cel = cel_from_kel(kel);
+                    far = far_from_cel(cel);
+                  },
+                  {"Temperature in Fahrenheit is : ", far}, {"Temperature in Celsius is : ", cel});
   default:
     return outcome::unknown_scale;
   }

@@ -4,8 +4,8 @@
 
 namespace tempconv {
 
-// How a part of the dialogue ended.
-enum class outcome { converted, unknown_scale, input_ended, input_failed, output_failed };
+// How a conversion ended.
+enum class outcome { converted, unknown_scale, input_ended };
 
 // The conversion for a scale letter ("c", "f" or "k", already in lower case): asks for a
 // temperature on that scale until one can be converted, stores it in its own variable, computes
@@ -14,7 +14,8 @@ enum class outcome { converted, unknown_scale, input_ended, input_failed, output
 outcome convert(char inscale, double &cel, double &far, double &kel, std::istream &in,
                 std::ostream &out);
 
-// The formulas, each operation in the order that fixes the rounding of its result.
+// The formulas, each operation in the order that fixes the rounding of its result. A result
+// within a double's range is given even where a step on the way would pass it.
 double far_from_cel(double cel);
 double cel_from_far(double far);
 double kel_from_cel(double cel);

@@ -17,8 +17,6 @@ namespace {
 // A halfway case between two doubles has at most 768 significant digits, and correct rounding
 // never depends on more; whatever follows them matters only as far as it is zero or not.
 constexpr std::size_t kept_digits = 800;
-// The point moves by one place a digit, so no input reaches this bound in a lifetime of reading.
-constexpr std::int64_t point_bound = std::int64_t{1} << 61;
 // An exponent this large is past a double's range wherever the point stands, so it is held here;
 // the two then add up without overflow.
 constexpr std::int64_t exponent_bound = std::int64_t{1} << 62;
@@ -33,11 +31,13 @@ bool is_blank(int c) {
 
 // A number's text as read, cut to what its rounding needs: "[-]0.DIGITS", then a mark where a
 // non-zero digit was dropped, then "e" and the exponent. The value is 0.DIGITS times ten to the
-// power `point` + the exponent read.
+// power `point` + the exponent read. `point` moves by one place a digit read, so no input comes
+// near its limits in a lifetime of reading.
 struct number_text {
+  // Beside the digits: a sign, "0.", the mark, "e", an exponent of up to 20 characters, a NUL.
   std::array<char, kept_digits + 32> text{};
   std::size_t size = 0;
-  std::size_t digits = 0;
+  std::size_t first_digit = 0;
   std::int64_t point = 0;
   bool dropped = false;
 
@@ -47,22 +47,18 @@ struct number_text {
   void add_digit(char c, bool fraction) {
     if (!has_digits() && c == '0') {
       // A leading zero; after the point, it moves the first digit one place down.
-      if (fraction) {
-        point = std::max(point - 1, -point_bound);
-      }
+      point -= fraction ? 1 : 0;
       return;
     }
-    if (!fraction) {
-      point = std::min(point + 1, point_bound);
-    }
-    if (size - digits < kept_digits) {
+    point += fraction ? 0 : 1;
+    if (size - first_digit < kept_digits) {
       add(c);
     } else {
       dropped = dropped || c != '0';
     }
   }
   [[nodiscard]] bool has_digits() const {
-    return size > digits;
+    return size > first_digit;
   }
 };
 
@@ -80,7 +76,7 @@ bool read_mantissa(std::streambuf &buffer, int &c, number_text &number) {
   }
   number.add('0');
   number.add('.');
-  number.digits = number.size;
+  number.first_digit = number.size;
   bool seen = false;
   bool fraction = false;
   for (;; c = buffer.snextc()) {
@@ -110,8 +106,9 @@ bool read_exponent(std::streambuf &buffer, int &c, std::int64_t &exponent) {
   return seen;
 }
 
-// The correctly rounded double of the number, or false where it is beyond a double's range.
-bool to_double(number_text &number, std::int64_t exponent, double &value) {
+// Completes the number's text with the mark and the exponent, and gives its correctly rounded
+// double, or false where it is beyond a double's range.
+bool complete_to_double(number_text &number, std::int64_t exponent, double &value) {
   if (number.dropped) {
     number.add('1');
   }
@@ -145,7 +142,7 @@ reading read_temperature(std::istream &in, double &value) {
     in.setstate(std::ios::eofbit);
   }
   // A number stands as a whole word.
-  if (!complete || !(at_end(c) || is_blank(c)) || !to_double(number, exponent, value)) {
+  if (!complete || !(at_end(c) || is_blank(c)) || !complete_to_double(number, exponent, value)) {
     in.setstate(std::ios::failbit);
     return reading::not_a_number;
   }

@@ -12,13 +12,16 @@ namespace tempconv {
 
 namespace {
 
+// How the run ended.
+enum class ending { converted, input_ended, input_failed, output_failed };
+
 // Writes the one line that says why a run failed: the first failure's, for a second one (the
 // line end after a failed read, say) would only follow from it.
-int finish(outcome how, const std::string &failure, std::ostream &out, std::ostream &err) {
-  if (how == outcome::converted) {
+int finish(ending how, const std::string &failure, std::ostream &out, std::ostream &err) {
+  if (how == ending::converted) {
     return 0;
   }
-  if (how == outcome::output_failed) {
+  if (how == ending::output_failed) {
     err << "tempconv: cannot write to standard output: " << failure << '\n';
     return 1;
   }
@@ -26,7 +29,7 @@ int finish(outcome how, const std::string &failure, std::ostream &out, std::ostr
   // own. Should that fail too, the line below still tells the first failure.
   out << '\n';
   out.flush();
-  if (how == outcome::input_ended) {
+  if (how == ending::input_ended) {
     err << "tempconv: the input ended before a temperature was converted\n";
   } else {
     err << "tempconv: cannot read standard input: " << failure << '\n';
@@ -38,7 +41,7 @@ int finish(outcome how, const std::string &failure, std::ostream &out, std::ostr
 
 int dialogue(std::istream &in, std::ostream &out, std::ostream &err,
              void (*pause)(std::ostream &)) {
-  outcome how = outcome::unknown_scale;
+  ending how = ending::input_ended;
   std::string failure;
 
   // A read or a write that fails stops the dialogue wherever it is, with its cause (see
@@ -58,24 +61,24 @@ int dialogue(std::istream &in, std::ostream &out, std::ostream &err,
       out << "Enter the input scale in which you want to enter the temperature (c/f/k) : ";
       out.flush();
       if (!(in >> inscale)) {
-        how = outcome::input_ended;
         break;
       }
       // Through unsigned char, so that bytes above 127 stay in tolower's domain.
       inscale = static_cast<char>(std::tolower(static_cast<unsigned char>(inscale)));
-      how = convert(inscale, cel, far, kel, in, out);
-      if (how == outcome::unknown_scale) {
+      const outcome converted = convert(inscale, cel, far, kel, in, out);
+      if (converted == outcome::unknown_scale) {
         out << "Please enter a correct input scale!!!\n\n";
       } else {
         done = 1;
+        how = converted == outcome::converted ? ending::converted : ending::input_ended;
       }
     }
-    if (how == outcome::converted) {
+    if (how == ending::converted) {
       pause(out);
       out.flush();
     }
   } catch (const std::system_error &error) {
-    how = out.bad() ? outcome::output_failed : outcome::input_failed;
+    how = out.bad() ? ending::output_failed : ending::input_failed;
     failure = error.code().message();
   }
   // From here on a failure is only reported, never thrown: `err` may flush `out` before each

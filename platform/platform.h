@@ -16,7 +16,9 @@ std::streambuf &input();
 // Standard output, whose writes report the system's reason for a failure (see output_buffer.h).
 std::streambuf &output();
 
-// Writes the pause prompt to `out` and waits for one key press, then returns.
+// Writes the pause prompt to `out`, waits for one key press where a person can give one (on
+// Windows, the command processor decides; elsewhere, only on the program's own terminal), then
+// returns.
 void pause(std::ostream &out);
 
 } // namespace tempconv::platform

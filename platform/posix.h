@@ -1,7 +1,7 @@
 #pragma once
 
-// What the POSIX implementation's files share: the system calls' retry, standard input, and the
-// pause's terminal and signals, which reach into each other from the signal handlers.
+// What the POSIX implementation's files share: the system calls' retry, standard input, the
+// pause's terminal, and the signals that it guards.
 #include <cerrno>
 #include <cstddef>
 
@@ -20,21 +20,17 @@ template <typename Call> auto retried(Call call) {
 
 ssize_t read_stdin(char *data, std::size_t size);
 
-// The terminal (posix_terminal.cpp). keys_on() sets the program's own terminal to take single
-// keys without echo and guards the signals meanwhile; it returns false, having changed nothing,
-// where standard input is no such terminal or cannot be set. keys_off() undoes it.
+// The pause's terminal (posix_terminal.cpp). keys_on() sets the program's own terminal to take
+// single keys without echo and guards the signals meanwhile; it returns false, having changed
+// nothing, where standard input is no such terminal or cannot be set. keys_off() undoes it.
 bool keys_on();
 void keys_off();
-// For the signal handlers, async-signal-safe: the terminal as it was before the pause, while the
-// program has it changed; and single keys again, where the pause waits in the foreground.
-void put_back_terminal();
-void take_keys();
-// Whether the pause waits for its key, so that its settings belong in force in the foreground.
-void want_keys(bool wanted);
 
-// The signals that could end or stop the program while the terminal is changed
-// (posix_signals.cpp): each puts the terminal back first.
-void guard_signals();
+// The signals that could end or stop the program (posix_signals.cpp), until unguard_signals():
+// an ending one calls `end`, then ends the program by the same signal; a stop calls `stop`, stops
+// the program, and calls `go_on` once it goes on, as a continue does. All three must be
+// async-signal-safe.
+void guard_signals(void (*end)(), void (*stop)(), void (*go_on)());
 void unguard_signals();
 
 } // namespace tempconv::platform

@@ -1,3 +1,4 @@
+#include "platform/platform.h"
 #include "platform/posix.h"
 
 #include <array>
@@ -40,8 +41,14 @@ constinit auto guards = std::to_array<guard>({
     {SIGTSTP, stop_by, {}},  {SIGTTIN, stop_by, {}}, {SIGTTOU, stop_by, {}},  {SIGCONT, resume, {}},
 });
 
+// What the handlers do beside ending, stopping or going on, while the signals are guarded.
+void (*on_end)() = nullptr;
+void (*on_stop)() = nullptr;
+void (*on_continue)() = nullptr;
+
 // Every handler runs with all signals blocked, SIGTTOU among them: a process in the background
 // may then set the terminal without being stopped for it. An interrupted call is restarted.
+// sigaction fails only for a signal that cannot be caught or has no number, which none here is.
 void install(int sig, void (*handler)(int)) {
   struct sigaction action {};
   action.sa_handler = handler;
@@ -50,37 +57,36 @@ void install(int sig, void (*handler)(int)) {
   static_cast<void>(sigaction(sig, &action, nullptr));
 }
 
-// Puts the terminal back, then ends the program by the same signal: the signal, now in its
-// default action, is taken as soon as the handler returns.
+// Ends the program by the same signal: the signal, now in its default action, is taken as soon
+// as the handler returns.
 void end_by(int sig) {
   const int error = errno;
-  put_back_terminal();
-  want_keys(false);
-  static_cast<void>(signal(sig, SIG_DFL));
+  on_end();
+  install(sig, SIG_DFL);
   static_cast<void>(raise(sig));
   errno = error;
 }
 
-// A stop (from outside, or for touching the terminal from the background): the terminal is put
-// back for the shell, and the program stops here. Once it goes on, or where the kernel discards
-// the stop (a process group without a shell to continue it), the pause takes single keys again.
+// A stop (from outside, or for touching the terminal from the background) stops the program
+// here. It goes on from here once continued, or where the kernel discards the stop (a process
+// group without a shell to continue it).
 void stop_by(int sig) {
   const int error = errno;
-  put_back_terminal();
-  static_cast<void>(signal(sig, SIG_DFL));
+  on_stop();
+  install(sig, SIG_DFL);
   sigset_t stop{};
   sigemptyset(&stop);
   sigaddset(&stop, sig);
   static_cast<void>(raise(sig));
   static_cast<void>(sigprocmask(SIG_UNBLOCK, &stop, nullptr));
   install(sig, stop_by);
-  take_keys();
+  on_continue();
   errno = error;
 }
 
 void resume(int /*sig*/) {
   const int error = errno;
-  take_keys();
+  on_continue();
   errno = error;
 }
 
@@ -102,9 +108,20 @@ template <typename Each> void each_real_time_signal(Each each) {
 
 } // namespace
 
-void guard_signals() {
+// A reader that has gone away, or a file that has reached its size limit, is then reported like
+// any other failed write, instead of ending the program silently.
+void prepare() {
+  install(SIGPIPE, SIG_IGN);
+  install(SIGXFSZ, SIG_IGN);
+}
+
+void guard_signals(void (*end)(), void (*stop)(), void (*go_on)()) {
+  on_end = end;
+  on_stop = stop;
+  on_continue = go_on;
   for (guard &each : guards) {
-    sigaction(each.sig, nullptr, &each.previous);
+    // Cannot fail: every signal of the list has a number and can be caught.
+    static_cast<void>(sigaction(each.sig, nullptr, &each.previous));
     // A signal that the caller has chosen to ignore (nohup, for one) stays ignored.
     if (each.previous.sa_handler != SIG_IGN) {
       install(each.sig, each.handler);
@@ -119,11 +136,11 @@ void guard_signals() {
 
 void unguard_signals() {
   for (const guard &each : guards) {
-    sigaction(each.sig, &each.previous, nullptr);
+    static_cast<void>(sigaction(each.sig, &each.previous, nullptr));
   }
   each_real_time_signal([](int sig, const struct sigaction &current) {
     if (current.sa_handler == end_by) {
-      static_cast<void>(signal(sig, SIG_DFL));
+      install(sig, SIG_DFL);
     }
   });
 }

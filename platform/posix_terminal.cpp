@@ -43,18 +43,18 @@ bool set_keys() {
   return result == 0;
 }
 
-} // namespace
-
-void want_keys(bool wanted_now) {
-  wanted = wanted_now ? 1 : 0;
-}
-
 // TCSAFLUSH drops whatever was typed after the key, so that none of it reaches the shell.
 void put_back_terminal() {
   if (changed != 0) {
     static_cast<void>(tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved));
     changed = 0;
   }
+}
+
+// Not wanted any more, so that a SIGCONT taken between here and the end cannot set single keys.
+void let_go() {
+  put_back_terminal();
+  wanted = 0;
 }
 
 // Called with every signal blocked. In the background the terminal is the shell's, and is left
@@ -66,6 +66,8 @@ void take_keys() {
   }
 }
 
+} // namespace
+
 bool keys_on() {
   if (!own_terminal() || tcgetattr(STDIN_FILENO, &saved) != 0) {
     return false;
@@ -76,7 +78,9 @@ bool keys_on() {
   keys.c_cc[VTIME] = 0;
   // Ctrl-Z counts as the key, rather than stopping the program with the terminal changed.
   keys.c_cc[VSUSP] = _POSIX_VDISABLE;
-  guard_signals();
+  // Only now that `saved` holds what they put back are the handlers installed; and wanted before
+  // set, so that a stop inside tcsetattr takes the keys again after fg.
+  guard_signals(let_go, put_back_terminal, take_keys);
   wanted = 1;
   if (!set_keys()) {
     wanted = 0;

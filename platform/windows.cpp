@@ -1,4 +1,5 @@
 #include "platform/input_buffer.h"
+#include "platform/lasting.h"
 #include "platform/output_buffer.h"
 #include "platform/platform.h"
 
@@ -27,13 +28,11 @@ int write_stdout(const char *data, std::size_t size) {
 void prepare() {}
 
 std::streambuf &input() {
-  static input_buffer<read_stdin> buffer;
-  return buffer;
+  return lasting<input_buffer<read_stdin>>();
 }
 
 std::streambuf &output() {
-  static output_buffer<write_stdout> buffer;
-  return buffer;
+  return lasting<output_buffer<write_stdout>>();
 }
 
 // The command processor's own pause writes its prompt and waits for a key.

@@ -41,6 +41,13 @@ const formula_case formula_cases[] = {
      0x1.112666be900d5p+8},
     {"cel_from_kel 5.2549e-06", tempconv::cel_from_kel, 5.254906596982514e-06,
      -0x1.1126660e3cbf7p+8},
+    // A step passes the largest double, the result does not; or the result itself does.
+    {"far_from_cel 9.9e307", tempconv::far_from_cel, 9.9e307, 0x1.fb87cb5d0b5e6p+1023},
+    {"far_from_cel -9.9e307", tempconv::far_from_cel, -9.9e307, -0x1.fb87cb5d0b5e6p+1023},
+    {"cel_from_far 1e308", tempconv::cel_from_far, 1e308, 0x1.3c747785b50b2p+1022},
+    {"cel_from_far largest", tempconv::cel_from_far, 0x1.fffffffffffffp+1023,
+     0x1.1c71c71c71c71p+1023},
+    {"far_from_cel 1e308", tempconv::far_from_cel, 1e308, HUGE_VAL},
 };
 
 TEST(Formulas, RoundEachOperationInOrder) {
@@ -104,6 +111,8 @@ const reading_case reading_cases[] = {
     {"25 degrees", number, 25},
     {"25\r\n", number, 25},
     {"25\v", number, 25},
+    {"25\tdegrees", number, 25},
+    {"25\f", number, 25},
     {"0.1", number, 0x1.999999999999ap-4},
     {"1e-400", number, 0},
     {"1e-18446744073709551616", number, 0},

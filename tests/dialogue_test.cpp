@@ -4,9 +4,12 @@
 #include "dialogue/dialogue.h"
 #include "platform/input_buffer.h"
 #include "platform/output_buffer.h"
+#include "platform/platform.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <iostream>
 #include <sstream>
 #include <streambuf>
 #include <string>
@@ -15,6 +18,9 @@
 #include <tuple>
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -123,5 +129,20 @@ TEST(Output, PartialWritesLoseNothing) {
   out << text << std::flush;
   EXPECT_EQ(written, text);
 }
+
+#if GTEST_HAS_DEATH_TEST && !defined(_WIN32)
+// The C++ library flushes std::cout at exit, after every static object has ended: a byte still in
+// the program's output buffer then goes out, rather than into a buffer already destroyed.
+TEST(Output, BytesLeftAtExitGoOut) {
+  EXPECT_EXIT(
+      {
+        dup2(STDERR_FILENO, STDOUT_FILENO);
+        std::cout.rdbuf(&tempconv::platform::output());
+        std::cout << "left at exit";
+        std::exit(0);
+      },
+      testing::ExitedWithCode(0), "^left at exit$");
+}
+#endif
 
 } // namespace

@@ -29,7 +29,6 @@ ENDED = b"tempconv: the input ended before a temperature was converted\n"
 CANNOT_WRITE = b"tempconv: cannot write to standard output: "
 CANNOT_READ = b"tempconv: cannot read standard input: "
 EIO, EISDIR, EBADF = b"Input/output error", b"Is a directory", b"Bad file descriptor"
-EAGAIN = b"Resource temporarily unavailable"
 ENOSPC, EPIPE, EFBIG = b"No space left on device", b"Broken pipe", b"File too large"
 
 
@@ -117,8 +116,19 @@ CASES = [
     ("beyond double range", b"k\n1e400\n300\n",
      converted(KEL, WRONG_TEMP, KEL, k(b"80.33", b"26.85"))),
     ("below double range, taken as zero", b"c\n-1e-400\n", converted(CEL, c(b"32", b"273.15"))),
-    ("result beyond range", b"c\n1e308\n9.9e307\n25\n",
+    ("result beyond range", b"c\n1e308\n1.7e308\n25\n",
      converted(*[CEL, WRONG_TEMP] * 2, CEL, c(b"77", b"298.15"))),
+    ("result beyond range, from kelvins", b"k 1.7e308\n300\n",
+     converted(KEL, WRONG_TEMP, KEL, k(b"80.33", b"26.85"))),
+    # A result within range, though a step of its formula passes the largest double.
+    *[(f"result near the largest double, {text}", text.encode(), converted(prompt, lines))
+      for text, prompt, lines in [
+          ("c 9.9e307", CEL, c(b"1.782e+308", b"9.9e+307")),
+          ("c -9.9e307", CEL, c(b"-1.782e+308", b"-9.9e+307")),
+          ("c 5e307", CEL, c(b"9e+307", b"5e+307")),
+          ("f 1e308", FAR, f(b"5.55556e+307", b"5.55556e+307")),
+          ("f 1.7976931348623157e308", FAR, f(b"9.98718e+307", b"9.98718e+307")),
+          ("k 9.9e307", KEL, k(b"1.782e+308", b"9.9e+307"))]],
     ("a sign alone", b"c\n-\n25\n", converted(CEL, WRONG_TEMP, CEL, c(b"77", b"298.15"))),
     ("two refusals, then a leading zero", b"f\n1e400\n-1.7e318\n022",
      converted(*[FAR, WRONG_TEMP] * 2, FAR, f(b"267.594", b"-5.55556"))),
@@ -139,7 +149,9 @@ CASES = [
     ("read fails after the whole number", [b"c\n", b"25\n", b"x"],
      converted(CEL, c(b"77", b"298.15")), "read-fails:3"),
     ("standard input a directory", b"", failed(EISDIR), "directory"),
-    ("standard input a non-blocking pipe, still empty", b"", failed(EAGAIN), "non-blocking"),
+    # A non-blocking input is waited on, as a blocking one is.
+    ("standard input a non-blocking pipe", [b"c\n", b"25\n"], converted(CEL, c(b"77", b"298.15")),
+     "non-blocking"),
     ("standard input closed", b"", failed(EBADF), "closed-stdin"),
     # The output cannot be written: one line on standard error, the first failure's.
     ("output to a full disk", b"c\n25\n", unwritable(ENOSPC), "full"),
@@ -165,14 +177,14 @@ CASES = [
 ]
 
 
-def feed(pieces, fifo):
+def feed(pieces, fifo, blocking):
     """Opens the named pipe `fifo` for the program's standard input and delivers each piece apart
     from the next, as a slow writer does. A named pipe, so that strace can tell its reads from
     the loader's."""
     os.mkfifo(fifo)
     reader = os.open(fifo, os.O_RDONLY | os.O_NONBLOCK)
     writer = os.open(fifo, os.O_WRONLY)
-    os.set_blocking(reader, True)
+    os.set_blocking(reader, blocking)
 
     def write():
         try:
@@ -192,12 +204,9 @@ def run(command, stdin, how, timeout=60):
             tempfile.TemporaryFile() as err, tempfile.TemporaryDirectory() as work:
         fifo = os.path.join(work, "stdin")
         if isinstance(stdin, list):
-            inp = feed(stdin, fifo)
+            inp = feed(stdin, fifo, how != "non-blocking")
         elif how == "directory":
             inp = os.open("/", os.O_RDONLY)
-        elif how == "non-blocking":
-            inp, writer = os.pipe()
-            os.set_blocking(inp, False)
         else:
             inp.write(stdin)
             inp.seek(0)
@@ -237,8 +246,6 @@ def run(command, stdin, how, timeout=60):
             if isinstance(end, int):
                 os.close(end)
         status = wait(proc, timeout)
-        if how == "non-blocking":
-            os.close(writer)
         out.seek(0)
         err.seek(0)
         return out.read(), status, proc.stderr.read() if size else err.read()
@@ -264,7 +271,7 @@ def unsupported(how, windows):
     if windows and "file-limit:" in how:
         return "a file size limit does not reach a Windows program under its emulator"
     if windows and how == "non-blocking":
-        return "a Windows program's standard input is never a non-blocking pipe"
+        return "a Windows program's standard input is never non-blocking"
     if os.name == "nt" and how in ("closed-stdin", "closed-stdout", "directory"):
         return "Windows cannot start a program with a closed descriptor or a directory as input"
     if how == "full" and not os.path.exists("/dev/full"):

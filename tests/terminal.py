@@ -34,6 +34,7 @@ PAUSE_CASES = [
     ("a plain key", [b"y"], 0),
     ("an arrow key", [b"\x1b[A"], 0),
     ("an arrow key that arrives in two parts", [b"\x1b", b"[A"], 0),
+    ("an arrow key whose bytes arrive 20 ms apart", [b"\x1b", 0.02, b"[", 0.02, b"A"], 0),
     ("Ctrl-Z", [b"\x1a"], 0),
     ("Ctrl-C", [b"\x03"], -signal.SIGINT),
     ("SIGTERM", [signal.SIGTERM], -signal.SIGTERM),
@@ -50,6 +51,14 @@ PAUSE_CASES = [
     ("SIGTTOU, then fg", [signal.SIGTTOU, 0.3, "as before", *FG], b"status 0"),
     ("stopped, continued in the background, then fg",
      [signal.SIGTSTP, 0.3, b"bg\n", 0.5, "as before", *FG], b"status 0"),
+    ("stopped, continued in the background, then a line typed at the shell",
+     [signal.SIGTSTP, 0.3, b"bg; sleep 0.3\necho line $((6 * 7))\n", 0.6, signal.SIGTERM,
+      signal.SIGCONT, 0.3, b"\n"], b"line 42"),
+    # SIGSTOP cannot be caught: only the continue's handler takes the keys again.
+    ("SIGSTOP, the terminal set back by hand, then SIGCONT",
+     [signal.SIGSTOP, 0.3, "set back", signal.SIGCONT, 0.3, "waits", b"y"], 0),
+    # A program that crashed can leave a shared terminal non-blocking; it is waited on alike.
+    ("a non-blocking terminal", ["waits", b"y"], 0, {"non-blocking": True}),
     ("stopped twice", [signal.SIGTSTP, 0.3, b"fg\n", 0.3, "waits", signal.SIGTSTP, 0.3,
                        "as before", *FG], b"status 0"),
     ("a stop that the kernel discards, for a session leader", [signal.SIGTSTP, 0.3, "waits", b"y"],
@@ -74,17 +83,21 @@ class Terminal:
     """The program on a fresh pseudo-terminal that is its controlling terminal; or, with `shell`,
     an interactive sh there that runs the program as a job, as a person at a terminal does."""
 
-    def __init__(self, program, shell=False, command="{}", ignore=None, stdout=None, limit=None):
+    def __init__(self, program, shell=False, command="{}", ignore=None, stdout=None, limit=None,
+                 blocking=True):
         self.master, self.slave = os.openpty()
         self.before = termios.tcgetattr(self.slave)
+        self.blocking = blocking
+        os.set_blocking(self.slave, blocking)
         self.seen, self.mark = b"", 0
 
         def prepare():
             fcntl.ioctl(0, termios.TIOCSCTTY, 0)
+            import resource
+            resource.setrlimit(resource.RLIMIT_CORE, (0, 0))
             if ignore:
                 signal.signal(ignore, signal.SIG_IGN)
             if limit is not None:
-                import resource
                 resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
         self.proc = subprocess.Popen(
             ["sh", "-i"] if shell else [program], stdin=self.slave, stdout=stdout or self.slave,
@@ -153,6 +166,8 @@ class Terminal:
         while select.select([self.master], [], [], 0.05)[0]:
             self.seen += os.read(self.master, 4096)
         after = termios.tcgetattr(self.slave)
+        assert os.get_blocking(self.slave) == self.blocking, "the terminal's file flags changed"
+        os.set_blocking(self.slave, True)
         raw = [*after[:3], after[3] & ~termios.ICANON, *after[4:6], list(after[6])]
         raw[6][termios.VMIN] = raw[6][termios.VTIME] = 0
         termios.tcsetattr(self.slave, termios.TCSANOW, raw)
@@ -230,7 +245,8 @@ def pause(steps, want, options=None):
         on every way out."""
         shell = isinstance(want, bytes)
         start = options.get("start")
-        with Terminal(program, shell, options.get("command", "{}"), options.get("ignore")) as term:
+        with Terminal(program, shell, options.get("command", "{}"), options.get("ignore"),
+                      blocking=not options.get("non-blocking")) as term:
             if start is None:
                 term.answer(b"(c/f/k) : ", b"c 25\n")
                 term.read_until(PAUSE)
@@ -245,6 +261,8 @@ def pause(steps, want, options=None):
                 elif step == "as before":
                     assert termios.tcgetattr(term.slave) == term.before, "the terminal was " \
                         "left changed"
+                elif step == "set back":
+                    termios.tcsetattr(term.slave, termios.TCSANOW, term.before)
                 elif step == "waits":
                     assert term.waiting(), "the pause does not wait for a key"
                 elif step == "held":
@@ -264,11 +282,28 @@ def pause(steps, want, options=None):
     return check
 
 
+# Every signal that the pause guards, whose default action ends the program.
+GUARDED = [getattr(signal, name) for name in (
+    "SIGHUP", "SIGINT", "SIGQUIT", "SIGILL", "SIGTRAP", "SIGABRT", "SIGBUS", "SIGFPE", "SIGUSR1",
+    "SIGSEGV", "SIGUSR2", "SIGALRM", "SIGTERM", "SIGXCPU", "SIGVTALRM", "SIGPROF", "SIGSYS",
+    "SIGSTKFLT", "SIGEMT", "SIGIO", "SIGPWR") if hasattr(signal, name)]
+
+
+def every_guarded_signal(program):
+    """Each signal of the pause's guard, in turn, puts the terminal back before it ends it."""
+    for sig in GUARDED:
+        try:
+            pause([sig], -sig)(program)
+        except AssertionError as problem:
+            raise AssertionError(f"{signal.Signals(sig).name}: {problem}")
+
+
 def main():
     program, readme = sys.argv[1:3]
     cases = [("README sample session", lambda p: readme_session(p, readme)),
              ("Ctrl-D at the scale prompt", end_of_input),
-             ("the pause's prompt cannot be written", failed_prompt)]
+             ("the pause's prompt cannot be written", failed_prompt),
+             ("every guarded signal", every_guarded_signal)]
     cases += [(name, pause(*case)) for name, *case in PAUSE_CASES]
     if hasattr(fcntl, "F_SETPIPE_SZ"):
         cases.append(("a signal while the prompt waits on a full pipe", interrupted_write))
