@@ -10,7 +10,8 @@ function(tempconv_read_changes changelog release_date)
   file(STRINGS ${PROJECT_SOURCE_DIR}/CHANGELOG.md lines)
   set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
   set(weekdays Sun Mon Tue Wed Thu Fri Sat)
-  # Sakamoto's day-of-week offsets, by month.
+  # The weekday of a date, which CMake cannot parse and `date -d` reads only on GNU systems, by
+  # Sakamoto's method: these are its day-of-week offsets, by month.
   set(offsets 0 3 2 5 0 3 5 1 4 6 2 4)
   set(text "")
   set(signature "")

@@ -45,7 +45,7 @@ struct number_text {
     text[size++] = c;
   }
   void add_digit(char c, bool fraction) {
-    if (!has_digits() && c == '0') {
+    if (size == first_digit && c == '0') {
       // A leading zero; after the point, it moves the first digit one place down.
       point -= fraction ? 1 : 0;
       return;
@@ -57,14 +57,7 @@ struct number_text {
       dropped = dropped || c != '0';
     }
   }
-  [[nodiscard]] bool has_digits() const {
-    return size > first_digit;
-  }
 };
-
-bool at_end(int c) {
-  return std::char_traits<char>::eq_int_type(c, std::char_traits<char>::eof());
-}
 
 // Reads the sign, digits and point of a number from `c` on; returns whether it had a digit.
 bool read_mantissa(std::streambuf &buffer, int &c, number_text &number) {
@@ -138,11 +131,12 @@ reading read_temperature(std::istream &in, double &value) {
     c = buffer.snextc();
     complete = read_exponent(buffer, c, exponent);
   }
-  if (at_end(c)) {
+  const bool at_end = c == std::char_traits<char>::eof();
+  if (at_end) {
     in.setstate(std::ios::eofbit);
   }
   // A number stands as a whole word.
-  if (!complete || !(at_end(c) || is_blank(c)) || !complete_to_double(number, exponent, value)) {
+  if (!complete || !(at_end || is_blank(c)) || !complete_to_double(number, exponent, value)) {
     in.setstate(std::ios::failbit);
     return reading::not_a_number;
   }

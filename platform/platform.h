@@ -10,10 +10,10 @@ namespace tempconv::platform {
 void prepare();
 
 // Standard input, whose reads report a failure of the system apart from the end of the input
-// (see input_buffer.h).
+// (see buffers.h).
 std::streambuf &input();
 
-// Standard output, whose writes report the system's reason for a failure (see output_buffer.h).
+// Standard output, whose writes report the system's reason for a failure (see buffers.h).
 std::streambuf &output();
 
 // Writes the pause prompt to `out`, waits for one key press where a person can give one (on

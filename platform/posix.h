@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstddef>
 
+#include <sys/select.h>
 #include <sys/types.h>
 
 namespace tempconv::platform {
@@ -18,6 +19,8 @@ template <typename Call> auto retried(Call call) {
   return result;
 }
 
+// Whether standard input has something to read within the time given, or at all where none is.
+bool readable(timeval *within);
 ssize_t read_stdin(char *data, std::size_t size);
 
 // The pause's terminal (posix_terminal.cpp). keys_on() sets the program's own terminal to take

@@ -1,6 +1,4 @@
-#include "platform/input_buffer.h"
-#include "platform/lasting.h"
-#include "platform/output_buffer.h"
+#include "platform/buffers.h"
 #include "platform/platform.h"
 #include "platform/posix.h"
 
@@ -9,22 +7,25 @@
 
 namespace tempconv::platform {
 
-// Standard input may be non-blocking (a crashed program can leave a shared terminal so): then a
-// read that finds nothing yet waits until there is something, leaving the flags that every other
-// program on that file shares as they are.
+// select() works on a terminal everywhere, where poll() does not (macOS).
+bool readable(timeval *within) {
+  return retried([&] {
+           fd_set ready{};
+           FD_ZERO(&ready);
+           FD_SET(STDIN_FILENO, &ready);
+           return select(STDIN_FILENO + 1, &ready, nullptr, nullptr, within);
+         }) > 0;
+}
+
+// Standard input may be non-blocking (a crashed program can leave a shared terminal so): a read
+// that finds nothing yet then waits, and the flags, which other programs share, stay as they are.
 ssize_t read_stdin(char *data, std::size_t size) {
-  for (;;) {
-    const ssize_t got = retried([&] { return read(STDIN_FILENO, data, size); });
-    if (got >= 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
-      return got;
-    }
-    fd_set ready{};
-    FD_ZERO(&ready);
-    FD_SET(STDIN_FILENO, &ready);
-    // A failure here shows again in the read that follows.
-    static_cast<void>(
-        retried([&] { return select(STDIN_FILENO + 1, &ready, nullptr, nullptr, nullptr); }));
+  ssize_t got = 0;
+  while ((got = retried([&] { return read(STDIN_FILENO, data, size); })) < 0 &&
+         (errno == EAGAIN || errno == EWOULDBLOCK)) {
+    readable(nullptr);
   }
+  return got;
 }
 
 namespace {

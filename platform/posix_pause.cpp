@@ -6,9 +6,6 @@
 #include <ctime>
 #include <ostream>
 
-#include <sys/select.h>
-#include <unistd.h>
-
 namespace tempconv::platform {
 
 namespace {
@@ -22,22 +19,14 @@ long long now_us() {
 // A key such as an arrow sends several bytes, and the rest arrive right behind the first; they
 // are read here so that none of them reaches the shell after the program ends. The wait ends
 // after 50 ms without a byte, and at the latest 100 ms after the key, however fast bytes keep
-// coming (a key held down): what is left then is dropped with the pause's settings. select()
-// works on a terminal everywhere, where poll() does not (macOS).
+// coming (a key held down): what is left then is dropped with the pause's settings.
 void discard_rest_of_key() {
   constexpr long long quiet_us = 50'000;
   const long long end_us = now_us() + 100'000;
   std::array<char, 64> rest{};
   for (long long left = quiet_us; left > 0; left = std::min(quiet_us, end_us - now_us())) {
-    fd_set ready{};
-    FD_ZERO(&ready);
-    FD_SET(STDIN_FILENO, &ready);
     timeval quiet{0, static_cast<suseconds_t>(left)};
-    const int found = select(STDIN_FILENO + 1, &ready, nullptr, nullptr, &quiet);
-    if (found < 0 && errno == EINTR) {
-      continue;
-    }
-    if (found <= 0 || read_stdin(rest.data(), rest.size()) <= 0) {
+    if (!readable(&quiet) || read_stdin(rest.data(), rest.size()) <= 0) {
       return;
     }
   }

@@ -8,39 +8,6 @@ namespace tempconv::platform {
 
 namespace {
 
-void end_by(int sig);
-void stop_by(int sig);
-void resume(int sig);
-
-// A signal that the pause guards, beside the action it had before the pause.
-struct guard {
-  int sig;
-  void (*handler)(int);
-  struct sigaction previous;
-};
-
-// Every signal that every system has, whose default action ends the program, and that it can
-// catch, but SIGPIPE and SIGXFSZ, which the program ignores from the start; then those that only
-// some systems have; then the stops, and the continue. The real-time signals follow at run time.
-constinit auto guards = std::to_array<guard>({
-    {SIGHUP, end_by, {}},    {SIGINT, end_by, {}},   {SIGQUIT, end_by, {}},   {SIGILL, end_by, {}},
-    {SIGTRAP, end_by, {}},   {SIGABRT, end_by, {}},  {SIGBUS, end_by, {}},    {SIGFPE, end_by, {}},
-    {SIGUSR1, end_by, {}},   {SIGSEGV, end_by, {}},  {SIGUSR2, end_by, {}},   {SIGALRM, end_by, {}},
-    {SIGTERM, end_by, {}},   {SIGXCPU, end_by, {}},  {SIGVTALRM, end_by, {}}, {SIGPROF, end_by, {}},
-    {SIGSYS, end_by, {}},
-#ifdef SIGSTKFLT
-    {SIGSTKFLT, end_by, {}},
-#endif
-#ifdef SIGEMT
-    {SIGEMT, end_by, {}},
-#endif
-// Elsewhere these two are ignored by default.
-#ifdef __linux__
-    {SIGIO, end_by, {}},     {SIGPWR, end_by, {}},
-#endif
-    {SIGTSTP, stop_by, {}},  {SIGTTIN, stop_by, {}}, {SIGTTOU, stop_by, {}},  {SIGCONT, resume, {}},
-});
-
 // What the handlers do beside ending, stopping or going on, while the signals are guarded.
 void (*on_end)() = nullptr;
 void (*on_stop)() = nullptr;
@@ -89,6 +56,35 @@ void resume(int /*sig*/) {
   on_continue();
   errno = error;
 }
+
+// A signal that the pause guards, beside the action it had before the pause.
+struct guard {
+  int sig;
+  void (*handler)(int);
+  struct sigaction previous;
+};
+
+// Every signal that every system has, whose default action ends the program, and that it can
+// catch, but SIGPIPE and SIGXFSZ, which the program ignores from the start; then those that only
+// some systems have; then the stops, and the continue. The real-time signals follow at run time.
+constinit auto guards = std::to_array<guard>({
+    {SIGHUP, end_by, {}},    {SIGINT, end_by, {}},   {SIGQUIT, end_by, {}},   {SIGILL, end_by, {}},
+    {SIGTRAP, end_by, {}},   {SIGABRT, end_by, {}},  {SIGBUS, end_by, {}},    {SIGFPE, end_by, {}},
+    {SIGUSR1, end_by, {}},   {SIGSEGV, end_by, {}},  {SIGUSR2, end_by, {}},   {SIGALRM, end_by, {}},
+    {SIGTERM, end_by, {}},   {SIGXCPU, end_by, {}},  {SIGVTALRM, end_by, {}}, {SIGPROF, end_by, {}},
+    {SIGSYS, end_by, {}},
+#ifdef SIGSTKFLT
+    {SIGSTKFLT, end_by, {}},
+#endif
+#ifdef SIGEMT
+    {SIGEMT, end_by, {}},
+#endif
+// Elsewhere these two are ignored by default.
+#ifdef __linux__
+    {SIGIO, end_by, {}},     {SIGPWR, end_by, {}},
+#endif
+    {SIGTSTP, stop_by, {}},  {SIGTTIN, stop_by, {}}, {SIGTTOU, stop_by, {}},  {SIGCONT, resume, {}},
+});
 
 // The real-time signals, whose numbers are known only at run time (and may lie above NSIG),
 // each end the program by default. One is guarded only while it has that default action, so

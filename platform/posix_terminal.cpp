@@ -83,8 +83,7 @@ bool keys_on() {
   guard_signals(let_go, put_back_terminal, take_keys);
   wanted = 1;
   if (!set_keys()) {
-    wanted = 0;
-    unguard_signals();
+    keys_off();
     return false;
   }
   return true;
@@ -97,8 +96,7 @@ void keys_off() {
   sigset_t before{};
   sigfillset(&all);
   static_cast<void>(sigprocmask(SIG_SETMASK, &all, &before));
-  wanted = 0;
-  put_back_terminal();
+  let_go();
   unguard_signals();
   static_cast<void>(sigprocmask(SIG_SETMASK, &before, nullptr));
 }

@@ -1,6 +1,4 @@
-#include "platform/input_buffer.h"
-#include "platform/lasting.h"
-#include "platform/output_buffer.h"
+#include "platform/buffers.h"
 #include "platform/platform.h"
 
 #include <cstdlib>

@@ -1,7 +1,10 @@
-// The result lines show six significant digits, which hide the last bits of a value; these cases
-// pin every bit, so that a formula rewritten with another order of operations (value * 1.8 + 32,
-// or (value - 32) * (5 / 9)) fails here. Each expected value differs from such a rewrite, and the
-// last four from a result rounded twice (to 64 bits, then to 53), as the x87 unit would.
+// The formulas and the number reader, bit for bit, where the result lines' six significant
+// digits would hide a difference. The formulas' cases fail for a rewrite with another order of
+// operations (value * 1.8 + 32, or (value - 32) * (5 / 9)), four of them for a result rounded
+// twice (to 64 bits, then to 53) as the x87 unit would, and the last five where a step passes
+// the largest double. The reader's cases fix one grammar and correct rounding at any length, the
+// same with every C++ library and decimal parser.
+
 #include "conversion/conversion.h"
 #include "conversion/reader.h"
 
@@ -33,6 +36,7 @@ const formula_case formula_cases[] = {
     {"cel_from_far -17.3", tempconv::cel_from_far, -17.3, -0x1.b638e38e38e39p+4},
     {"cel_from_kel 300", tempconv::cel_from_kel, 300.0, 0x1.ad999999999a0p+4},
     {"cel_from_kel 0.1", tempconv::cel_from_kel, 0.1, -0x1.110ccccccccccp+8},
+    // Rounded twice, these four would differ.
     {"far_from_cel 0.00063888", tempconv::far_from_cel, 0.0006388888888883869,
      0x1.00025aee631f9p+5},
     {"cel_from_far -0.00046720", tempconv::cel_from_far, -0.00046720742382078,

@@ -1,9 +1,10 @@
-// Output that stops being writable at any byte of a session must end the run with status 1 and
-// the message, never with 0. The end-to-end cases can only fail the output at its first flush;
-// here it fails at every byte in turn.
+// The dialogue's failures, at every byte where the end-to-end cases reach only a few: output
+// that stops being writable, or input whose read fails, must end the run with status 1 and one
+// line, never with 0 or with a result. Beside them, the program's own stream buffers: partial
+// writes lose nothing, and a byte still buffered at exit goes out.
+
 #include "dialogue/dialogue.h"
-#include "platform/input_buffer.h"
-#include "platform/output_buffer.h"
+#include "platform/buffers.h"
 #include "platform/platform.h"
 
 #include <algorithm>
