@@ -79,8 +79,8 @@ private:
 // The one object of its type, made on first use and never destroyed: the C++ library flushes the
 // standard streams after every static object has ended, so their buffers must outlive them all.
 template <typename T> T &lasting() {
-  alignas(T) static unsigned char room[sizeof(T)];
-  static T *const object = new (room) T;
+  alignas(T) static std::array<unsigned char, sizeof(T)> room;
+  static T *const object = new (room.data()) T;
   return *object;
 }
 

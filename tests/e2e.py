@@ -327,6 +327,8 @@ def differences(ran, want, windows):
     """What is wrong with one run of a case."""
     out, status, err = ran
     want_out, want_status, want_err = want
+    # musl words EIO so.
+    err = err.replace(b": I/O error\n", b": " + EIO + b"\n")
     if windows:
         out, err = as_on_posix(out, want_out), err.replace(b"\r\n", b"\n")
         # Windows describes the cause of a failed read or write in words of its own.

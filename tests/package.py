@@ -3,6 +3,7 @@
 runs the program from it.
 
 Usage: package.py deb CPACK_CONFIG BUILD_CONFIG
+       package.py rpm CPACK_CONFIG BUILD_CONFIG
        package.py zip CPACK_CONFIG BUILD_CONFIG EMULATOR...   (the Windows zip, run under the
                                                              emulator, if any)
        package.py source CPACK_SOURCE_CONFIG BUILD_CONFIG     (the source tarball: what git
@@ -31,6 +32,29 @@ def lintian_clean(package):
     found = subprocess.run(["lintian", "--pedantic", package], capture_output=True, text=True)
     tags = [line for line in found.stdout.splitlines() if re.match(r"[EW]: ", line)]
     assert found.returncode == 0 and not tags, "lintian: " + (found.stdout + found.stderr)
+
+
+def rpmlint_clean(package):
+    """rpmlint, under the settings kept beside the build files, finds no error and no warning."""
+    settings = pathlib.Path(__file__).resolve().parent.parent / "cmake/rpmlint.toml"
+    found = subprocess.run(["rpmlint", "-c", settings, package], capture_output=True, text=True)
+    tags = [line for line in found.stdout.splitlines() if re.search(r": [EW]: ", line)]
+    assert found.returncode == 0 and not tags, "rpmlint: " + (found.stdout + found.stderr)
+
+
+def rpm_installed(package, root):
+    """The package lists its files, and installs into a scratch root; returns the root's
+    documentation directory."""
+    listed = subprocess.run(["rpm", "-qlp", package], check=True, capture_output=True,
+                            text=True).stdout.split()
+    want = ["/usr/bin/tempconv", "/usr/share/man/man1/tempconv.1.gz"] + [
+        f"/usr/share/doc/tempconv/{name}" for name in
+        ("LICENSE", "README.md", "changelog.gz", "copyright")]
+    assert sorted(set(listed) - {"/usr/share/doc/tempconv"}) == sorted(want), \
+        f"the RPM holds {listed}"
+    subprocess.run(["rpm", "--root", root, "--initdb"], check=True)
+    subprocess.run(["rpm", "--root", root, "-i", "--nodeps", package], check=True)
+    return root / "usr/share/doc/tempconv"
 
 
 def windows_properties(exe, version):
@@ -76,7 +100,8 @@ def source(config):
 
 
 # Tools that only some tests need; a packager's build may lack any of them.
-OPTIONAL_TOOLS = ["strace", "pgrep", "dpkg-deb", "lintian", "man", "mandoc", "dpkg-shlibdeps"]
+OPTIONAL_TOOLS = ["strace", "pgrep", "dpkg-deb", "lintian", "man", "mandoc", "dpkg-shlibdeps",
+                  "rpmbuild", "rpm", "rpmlint"]
 
 
 def mount_namespace(mounts):
@@ -160,6 +185,10 @@ def check(kind, config, build_config, emulator):
             assert b"EXIT STATUS" in rendered.stdout, "the manual page did not render"
             footer = rendered.stdout.decode().rstrip().splitlines()[-1].split()
             assert footer[:2] == ["tempconv", version], f"the manual page's footer is {footer}"
+        elif kind == "rpm":
+            rpmlint_clean(package)
+            docs = rpm_installed(package, root)
+            program = root / "usr/bin/tempconv"
         else:
             zipfile.ZipFile(package).extractall(root)
             top, = root.iterdir()
@@ -174,7 +203,8 @@ def check(kind, config, build_config, emulator):
             out = e2e.as_on_posix(out, want)
         assert (out, status, err) == (want, 0, b""), f"{program} wrote {out!r}, {err!r}, {status}"
         print(f"ok   {package.name}: "
-              + ("lintian clean, manual page of " if kind == "deb" else "version resource of ")
+              + {"deb": "lintian clean, manual page of ", "rpm": "rpmlint clean, listed, "
+                 "installed into a scratch root, ", "zip": "version resource of "}[kind]
               + f"{version}, unpacked, ran one conversion")
 
 
