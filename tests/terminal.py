@@ -277,11 +277,13 @@ def pause(steps, want, options=None):
     return check
 
 
-# Every signal that the pause guards, whose default action ends the program.
+# Every signal that the pause guards, whose default action ends the program (SIGIO's and SIGPWR's
+# only on Linux).
 GUARDED = [getattr(signal, name) for name in (
     "SIGHUP", "SIGINT", "SIGQUIT", "SIGILL", "SIGTRAP", "SIGABRT", "SIGBUS", "SIGFPE", "SIGUSR1",
     "SIGSEGV", "SIGUSR2", "SIGALRM", "SIGTERM", "SIGXCPU", "SIGVTALRM", "SIGPROF", "SIGSYS",
-    "SIGSTKFLT", "SIGEMT", "SIGIO", "SIGPWR") if hasattr(signal, name)]
+    "SIGSTKFLT", "SIGEMT", *(("SIGIO", "SIGPWR") if sys.platform.startswith("linux") else ()))
+    if hasattr(signal, name)]
 
 
 def every_guarded_signal(program):
