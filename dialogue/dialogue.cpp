@@ -45,9 +45,8 @@ int dialogue(std::istream &in, std::ostream &out, std::ostream &err,
   std::string failure;
 
   // A read or a write that fails stops the dialogue wherever it is, with its cause (see
-  // buffers.h). Every write goes through `out`, which a failed one leaves
-  // bad; a read can fail beneath `in` (the number reader reads its buffer directly), so any other
-  // failure is a read's.
+  // buffers.h). Every write goes through `out`, which a failed one leaves bad; a read can fail
+  // beneath `in` (the number reader reads its buffer directly), so any other failure is a read's.
   in.exceptions(std::ios::badbit);
   out.exceptions(std::ios::badbit);
   try {

@@ -76,7 +76,8 @@ bool take_number(std::string_view &rest, double &value) {
 }
 
 // Whether `derived`, computed from one printed value, matches the other printed value, allowing
-// for the rounding of both to six significant digits.
+// for the rounding of both to six significant digits. Each division comes before its
+// multiplication, so that no step passes the largest double where the values do not.
 bool near(double derived, double printed, double first, double second) {
   return std::fabs(derived - printed) <= 2e-5 * (std::fabs(first) + std::fabs(second) + 1);
 }
@@ -91,13 +92,13 @@ struct branch {
 constexpr std::array<branch, 3> branches{{
     {"Enter the temperature in Celsius : ", "Temperature in Fahrenheit is : ",
      "Temperature in Kelvin is : ",
-     [](double far, double kel) { return near((far - 32) * 5 / 9 + 273.15, kel, far, kel); }},
+     [](double far, double kel) { return near((far - 32) / 9 * 5 + 273.15, kel, far, kel); }},
     {"Enter the temperature in Fahrenheit : ", "Temperature in Kelvin is :",
      "Temperature in Celsius is : ",
      [](double kel, double cel) { return near(kel - 273.15, cel, kel, cel); }},
     {"Enter the temperature in Kelvin : ", "Temperature in Fahrenheit is : ",
      "Temperature in Celsius is : ",
-     [](double far, double cel) { return near(cel * 9 / 5 + 32, far, far, cel); }},
+     [](double far, double cel) { return near(cel / 5 * 9 + 32, far, far, cel); }},
 }};
 
 bool well_formed(std::string_view out, int status, std::string_view err) {
