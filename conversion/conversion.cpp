@@ -22,10 +22,12 @@ double rounded(double value) {
   return stored;
 }
 
-// A result line: its label and the value shown after it.
+// A result line: its label, and the variable whose value is shown after it. That is the very
+// variable that the branch's computation writes, read only once the computation has run: hence a
+// pointer, never a copy.
 struct shown {
   const char *label;
-  const double &value;
+  const double *value;
 };
 
 // One scale's branch: `compute` derives the other two values from `own`, shown as `first` and
@@ -48,14 +50,16 @@ outcome branch(std::istream &in, std::ostream &out, const char *prompt, double &
     if (read == reading::number) {
       own = value;
       compute();
-      if (std::isfinite(first.value) && std::isfinite(second.value)) {
+      if (std::isfinite(*first.value) && std::isfinite(*second.value)) {
         break;
       }
     }
     out << "Please enter a correct temperature!!!\n\n";
-    in.clear();
+    // The end of the input, where the refused text ran into it, stays known: a terminal's end
+    // (Ctrl-D) is seen only once.
+    in.clear(in.rdstate() & std::ios::eofbit);
   }
-  out << '\n' << first.label << first.value << '\n' << second.label << second.value;
+  out << '\n' << first.label << *first.value << '\n' << second.label << *second.value;
   out << std::endl << std::endl;
   return outcome::converted;
 }
@@ -66,8 +70,7 @@ outcome branch(std::istream &in, std::ostream &out, const char *prompt, double &
 // scales exactly away from the subnormals, so the result is that of the same steps unbounded.
 template <typename Steps> double unbounded(double value, Steps steps) {
   const double result = steps(value, 1.0);
-  return std::isfinite(result) || !std::isfinite(value) ? result
-                                                        : rounded(steps(value / 16, 1.0 / 16) * 16);
+  return std::isfinite(result) ? result : rounded(steps(value / 16, 1.0 / 16) * 16);
 }
 
 } // namespace
@@ -101,7 +104,7 @@ outcome convert(char inscale, double &cel, double &far, double &kel, std::istrea
                     far = far_from_cel(cel);
                     kel = kel_from_cel(cel);
                   },
-                  {"Temperature in Fahrenheit is : ", far}, {"Temperature in Kelvin is : ", kel});
+                  {"Temperature in Fahrenheit is : ", &far}, {"Temperature in Kelvin is : ", &kel});
   case 'f':
     // This label has no blank after its colon.
     return branch(in, out, "Enter the temperature in Fahrenheit : ", far,
@@ -109,14 +112,15 @@ outcome convert(char inscale, double &cel, double &far, double &kel, std::istrea
                     cel = cel_from_far(far);
                     kel = kel_from_cel(cel);
                   },
-                  {"Temperature in Kelvin is :", kel}, {"Temperature in Celsius is : ", cel});
+                  {"Temperature in Kelvin is :", &kel}, {"Temperature in Celsius is : ", &cel});
   case 'k':
     return branch(in, out, "Enter the temperature in Kelvin : ", kel,
                   [&] {
                     cel = cel_from_kel(kel);
                     far = far_from_cel(cel);
                   },
-                  {"Temperature in Fahrenheit is : ", far}, {"Temperature in Celsius is : ", cel});
+                  {"Temperature in Fahrenheit is : ", &far},
+                  {"Temperature in Celsius is : ", &cel});
   default:
     return outcome::unknown_scale;
   }

@@ -9,8 +9,11 @@ enum class outcome { converted, unknown_scale, input_ended };
 
 // The conversion for a scale letter ("c", "f" or "k", already in lower case): asks for a
 // temperature on that scale until one can be converted, stores it in its own variable, computes
-// the other two and writes them. Any other letter is left to the caller as unknown_scale. A
-// failed read or write throws from the streams, which the caller sets to throw on badbit.
+// the other two and writes them. Any other letter is left to the caller as unknown_scale. The
+// input ends (input_ended) at its end, also where a refused text ran into it. A failed write
+// throws from `out`, which the caller sets to throw on badbit. A failed read throws what `in`'s
+// buffer throws: from `in` where the stream reads (white space, the rest of a refused line), and
+// from the buffer itself, passing `in` by and leaving it good, where the number reader reads it.
 outcome convert(char inscale, double &cel, double &far, double &kel, std::istream &in,
                 std::ostream &out);
 

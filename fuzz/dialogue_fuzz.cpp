@@ -76,8 +76,7 @@ bool take_number(std::string_view &rest, double &value) {
 }
 
 // Whether `derived`, computed from one printed value, matches the other printed value, allowing
-// for the rounding of both to six significant digits. Each division comes before its
-// multiplication, so that no step passes the largest double where the values do not.
+// for the rounding of both to six significant digits.
 bool near(double derived, double printed, double first, double second) {
   return std::fabs(derived - printed) <= 2e-5 * (std::fabs(first) + std::fabs(second) + 1);
 }
@@ -89,6 +88,8 @@ struct branch {
   bool (*consistent)(double first, double second);
 };
 
+// Each check divides before it multiplies, so that no step passes the largest double where the
+// values do not.
 constexpr std::array<branch, 3> branches{{
     {"Enter the temperature in Celsius : ", "Temperature in Fahrenheit is : ",
      "Temperature in Kelvin is : ",

@@ -34,9 +34,10 @@ private:
 
 // Standard output written straight to the system through `write_some(data, size)`, which returns
 // the count of bytes written, or a negative count with errno set; a write that a signal
-// interrupted is retried there. A failed write throws std::system_error with that errno, which
-// the stream turns into badbit and rethrows where badbit is among its exceptions: the reason of
-// the failure reaches the message, as the input's does.
+// interrupted, or that found no room yet, is retried there. A failed write throws
+// std::system_error with that errno, which the stream turns into badbit and rethrows where badbit
+// is among its exceptions: the reason of the failure reaches the message, as the input's does. A
+// write that takes nothing would be tried for ever, so it fails as an I/O error.
 template <auto write_some> class output_buffer final : public std::streambuf {
 public:
   output_buffer() {
@@ -66,8 +67,8 @@ private:
     setp(area.data(), area.data() + area.size());
     while (data < end) {
       const auto put = write_some(data, static_cast<std::size_t>(end - data));
-      if (put < 0) {
-        throw std::system_error(errno, std::generic_category());
+      if (put <= 0) {
+        throw std::system_error(put < 0 ? errno : EIO, std::generic_category());
       }
       data += put;
     }

@@ -1,7 +1,7 @@
 #pragma once
 
-// What the POSIX implementation's files share: the system calls' retry, standard input, the
-// pause's terminal, and the signals that it guards.
+// What the POSIX implementation's files share: the system calls' retry, standard input, and the
+// pause's terminal.
 #include <cerrno>
 #include <cstddef>
 
@@ -10,7 +10,8 @@
 
 namespace tempconv::platform {
 
-// A call that a signal interrupted is made again: a signal is never a failure here.
+// A call that a signal interrupted is made again: a signal is never a failure here. Most calls
+// are restarted by the kernel after a handler (SA_RESTART), but select() never is.
 template <typename Call> auto retried(Call call) {
   auto result = call();
   while (result < 0 && errno == EINTR) {
@@ -19,21 +20,15 @@ template <typename Call> auto retried(Call call) {
   return result;
 }
 
-// Whether standard input has something to read within the time given, or at all where none is.
-bool readable(timeval *within);
+// Whether standard input has something to read, or has ended, within the time given.
+bool readable(timeval within);
 ssize_t read_stdin(char *data, std::size_t size);
 
-// The pause's terminal (posix_terminal.cpp). keys_on() sets the program's own terminal to take
-// single keys without echo and guards the signals meanwhile; it returns false, having changed
-// nothing, where standard input is no such terminal or cannot be set. keys_off() undoes it.
+// The pause's terminal and the signals that guard it (posix_terminal.cpp). keys_on() sets the
+// program's own terminal to take single keys without echo for as long as the pause waits, whatever
+// stops and continues it meanwhile; it returns false, having changed nothing, where standard input
+// is no such terminal or cannot be set. keys_off() puts the terminal back.
 bool keys_on();
 void keys_off();
-
-// The signals that could end or stop the program (posix_signals.cpp), until unguard_signals():
-// an ending one calls `end`, then ends the program by the same signal; a stop calls `stop`, stops
-// the program, and calls `go_on` once it goes on, as a continue does. All three must be
-// async-signal-safe.
-void guard_signals(void (*end)(), void (*stop)(), void (*go_on)());
-void unguard_signals();
 
 } // namespace tempconv::platform

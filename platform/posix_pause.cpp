@@ -25,8 +25,8 @@ void discard_rest_of_key() {
   const long long end_us = now_us() + 100'000;
   std::array<char, 64> rest{};
   for (long long left = quiet_us; left > 0; left = std::min(quiet_us, end_us - now_us())) {
-    timeval quiet{0, static_cast<suseconds_t>(left)};
-    if (!readable(&quiet) || read_stdin(rest.data(), rest.size()) <= 0) {
+    if (!readable({0, static_cast<suseconds_t>(left)}) ||
+        read_stdin(rest.data(), rest.size()) <= 0) {
       return;
     }
   }

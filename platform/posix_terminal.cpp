@@ -1,5 +1,6 @@
 #include "platform/posix.h"
 
+#include <array>
 #include <csignal>
 
 #include <termios.h>
@@ -9,15 +10,28 @@ namespace tempconv::platform {
 
 namespace {
 
-// The terminal's settings from before the pause and those of the pause, for the signal handlers.
+// The terminal's settings from before the pause, and the pause's own.
 termios saved{};
 termios keys{};
-// Set while the pause waits for its key, so that the pause's settings belong in force whenever
-// the program is in the foreground.
-volatile std::sig_atomic_t wanted = 0;
-// Set only while the pause's settings are in force, so that a handler puts back only what the
-// program changed: a job continued in the background must not touch its shell's terminal.
-volatile std::sig_atomic_t changed = 0;
+// The facts that the terminal follows: the pause waits for its key (from keys_on() to keys_off(),
+// and not once a signal ends the program), and a stop is under way.
+volatile std::sig_atomic_t waiting = 0;
+volatile std::sig_atomic_t stopping = 0;
+
+// Sets the terminal from the facts of the moment, the same however often it runs. In the
+// foreground: the pause's settings while it waits, and otherwise those from before, with whatever
+// was typed after the key dropped (TCSAFLUSH), so that none of it reaches the shell. In the
+// background the terminal is the shell's, set as the shell or the user chose (after a SIGSTOP,
+// which no handler sees, too), and is left alone. Returns false where a setting fails.
+bool settle() {
+  if (tcgetpgrp(STDIN_FILENO) != getpgrp()) {
+    return true;
+  }
+  const bool single = waiting != 0 && stopping == 0;
+  return retried([single] {
+           return tcsetattr(STDIN_FILENO, single ? TCSANOW : TCSAFLUSH, single ? &keys : &saved);
+         }) == 0;
+}
 
 // Standard input is the terminal that controls the program, and so the one its person sits at:
 // not merely a terminal (one whose session the program has left, as under setsid, is another's).
@@ -26,44 +40,124 @@ bool own_terminal() {
   return session != -1 && session == getsid(0);
 }
 
-// The pause's settings, with every signal but SIGTTOU held back, so that `changed` says exactly
-// whether they are in force. In the background SIGTTOU stops the program here until it is in
-// the foreground; the call is then restarted.
-bool set_keys() {
-  sigset_t held{};
-  sigset_t before{};
-  sigfillset(&held);
-  sigdelset(&held, SIGTTOU);
-  static_cast<void>(sigprocmask(SIG_SETMASK, &held, &before));
-  const int result = retried([] { return tcsetattr(STDIN_FILENO, TCSANOW, &keys); });
-  if (result == 0) {
-    changed = 1;
-  }
-  static_cast<void>(sigprocmask(SIG_SETMASK, &before, nullptr));
-  return result == 0;
+// Every handler runs with all signals blocked, so that none interrupts another's settle(). An
+// interrupted call is restarted, but select() (see retried()). sigaction fails only for a signal
+// that cannot be caught or has no number, which none here is.
+void install(int sig, void (*handler)(int)) {
+  struct sigaction action {};
+  action.sa_handler = handler;
+  action.sa_flags = SA_RESTART;
+  sigfillset(&action.sa_mask);
+  static_cast<void>(sigaction(sig, &action, nullptr));
 }
 
-// TCSAFLUSH drops whatever was typed after the key, so that none of it reaches the shell.
-void put_back_terminal() {
-  if (changed != 0) {
-    static_cast<void>(tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved));
-    changed = 0;
-  }
+// Ends the program by the same signal: the signal, now in its default action, is taken as soon
+// as the handler returns.
+void end_by(int sig) {
+  const int error = errno;
+  waiting = 0;
+  static_cast<void>(settle());
+  install(sig, SIG_DFL);
+  static_cast<void>(raise(sig));
+  errno = error;
 }
 
-// Not wanted any more, so that a SIGCONT taken between here and the end cannot set single keys.
-void let_go() {
-  put_back_terminal();
-  wanted = 0;
+// A stop (from outside, or for touching the terminal from the background) stops the program
+// here. It goes on from here once continued, or where the kernel discards the stop (a process
+// group without a shell to continue it).
+void stop_by(int sig) {
+  const int error = errno;
+  stopping = 1;
+  static_cast<void>(settle());
+  install(sig, SIG_DFL);
+  sigset_t stop{};
+  sigemptyset(&stop);
+  sigaddset(&stop, sig);
+  static_cast<void>(raise(sig));
+  static_cast<void>(sigprocmask(SIG_UNBLOCK, &stop, nullptr));
+  install(sig, stop_by);
+  stopping = 0;
+  static_cast<void>(settle());
+  errno = error;
 }
 
-// Called with every signal blocked. In the background the terminal is the shell's, and is left
-// alone.
-void take_keys() {
-  if (wanted != 0 && tcgetpgrp(STDIN_FILENO) == getpgrp()) {
-    changed = 1;
-    static_cast<void>(tcsetattr(STDIN_FILENO, TCSANOW, &keys));
+// Continued, whether in the foreground or the background, and whoever stopped the program.
+void resume(int /*sig*/) {
+  const int error = errno;
+  static_cast<void>(settle());
+  errno = error;
+}
+
+// A signal that the pause guards, beside the action it had before the pause.
+struct guard {
+  int sig;
+  void (*handler)(int);
+  struct sigaction previous;
+};
+
+// Every signal that every system has, whose default action ends the program, and that it can
+// catch, but SIGPIPE and SIGXFSZ, which the program ignores from the start; then those that only
+// some systems have; then the stops, and the continue. The real-time signals follow at run time.
+constinit auto guards = std::to_array<guard>({
+    {SIGHUP, end_by, {}},    {SIGINT, end_by, {}},   {SIGQUIT, end_by, {}},   {SIGILL, end_by, {}},
+    {SIGTRAP, end_by, {}},   {SIGABRT, end_by, {}},  {SIGBUS, end_by, {}},    {SIGFPE, end_by, {}},
+    {SIGUSR1, end_by, {}},   {SIGSEGV, end_by, {}},  {SIGUSR2, end_by, {}},   {SIGALRM, end_by, {}},
+    {SIGTERM, end_by, {}},   {SIGXCPU, end_by, {}},  {SIGVTALRM, end_by, {}}, {SIGPROF, end_by, {}},
+    {SIGSYS, end_by, {}},
+#ifdef SIGSTKFLT
+    {SIGSTKFLT, end_by, {}},
+#endif
+#ifdef SIGEMT
+    {SIGEMT, end_by, {}},
+#endif
+// Elsewhere these two are ignored by default.
+#ifdef __linux__
+    {SIGIO, end_by, {}},     {SIGPWR, end_by, {}},
+#endif
+    {SIGTSTP, stop_by, {}},  {SIGTTIN, stop_by, {}}, {SIGTTOU, stop_by, {}},  {SIGCONT, resume, {}},
+});
+
+// The real-time signals, whose numbers are known only at run time (and may lie above NSIG),
+// each end the program by default. One is guarded only while it has that default action, so
+// that action is the one to give back, and nothing needs keeping per signal.
+template <typename Each> void each_real_time_signal(Each each) {
+#ifdef SIGRTMIN
+  for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig) {
+    struct sigaction current {};
+    if (sigaction(sig, nullptr, &current) == 0) {
+      each(sig, current);
+    }
   }
+#else
+  static_cast<void>(each);
+#endif
+}
+
+void guard_signals() {
+  for (guard &each : guards) {
+    // Cannot fail: every signal of the list has a number and can be caught.
+    static_cast<void>(sigaction(each.sig, nullptr, &each.previous));
+    // A signal that the caller has chosen to ignore (nohup, for one) stays ignored.
+    if (each.previous.sa_handler != SIG_IGN) {
+      install(each.sig, each.handler);
+    }
+  }
+  each_real_time_signal([](int sig, const struct sigaction &current) {
+    if (current.sa_handler == SIG_DFL) {
+      install(sig, end_by);
+    }
+  });
+}
+
+void unguard_signals() {
+  for (const guard &each : guards) {
+    static_cast<void>(sigaction(each.sig, &each.previous, nullptr));
+  }
+  each_real_time_signal([](int sig, const struct sigaction &current) {
+    if (current.sa_handler == end_by) {
+      install(sig, SIG_DFL);
+    }
+  });
 }
 
 } // namespace
@@ -78,11 +172,13 @@ bool keys_on() {
   keys.c_cc[VTIME] = 0;
   // Ctrl-Z counts as the key, rather than stopping the program with the terminal changed.
   keys.c_cc[VSUSP] = _POSIX_VDISABLE;
-  // Only now that `saved` holds what they put back are the handlers installed; and wanted before
-  // set, so that a stop inside tcsetattr takes the keys again after fg.
-  guard_signals(let_go, put_back_terminal, take_keys);
-  wanted = 1;
-  if (!set_keys()) {
+  // The handlers are installed only once `saved` holds what they put back, and while the pause
+  // already waits, so that a continue between here and settle() takes the keys, as settle() does.
+  // Should the program be moved to the background meanwhile, its tcsetattr() is stopped by
+  // SIGTTOU, whose handler leaves the terminal to the shell.
+  waiting = 1;
+  guard_signals();
+  if (!settle()) {
     keys_off();
     return false;
   }
@@ -96,7 +192,8 @@ void keys_off() {
   sigset_t before{};
   sigfillset(&all);
   static_cast<void>(sigprocmask(SIG_SETMASK, &all, &before));
-  let_go();
+  waiting = 0;
+  static_cast<void>(settle());
   unguard_signals();
   static_cast<void>(sigprocmask(SIG_SETMASK, &before, nullptr));
 }

@@ -131,6 +131,21 @@ TEST(Output, PartialWritesLoseNothing) {
   EXPECT_EQ(written, text);
 }
 
+long write_nothing(const char * /*data*/, std::size_t /*size*/) {
+  return 0;
+}
+
+// A write that takes nothing, however often tried, ends the run with a message: never a hang.
+TEST(Output, AWriteThatTakesNothingFails) {
+  tempconv::platform::output_buffer<write_nothing> buffer;
+  std::ostream out(&buffer);
+  std::istringstream in("c 25\n");
+  std::ostringstream err;
+  EXPECT_EQ(tempconv::dialogue(in, out, err, fake_pause), 1);
+  EXPECT_EQ(err.str(), "tempconv: cannot write to standard output: " +
+                           std::generic_category().message(EIO) + "\n");
+}
+
 #if GTEST_HAS_DEATH_TEST && !defined(_WIN32)
 // The C++ library flushes std::cout at exit, after every static object has ended: a byte still in
 // the program's output buffer then goes out, rather than into a buffer already destroyed.

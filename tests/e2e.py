@@ -118,6 +118,8 @@ CASES = [
     ("below double range, taken as zero", b"c\n-1e-400\n", converted(CEL, c(b"32", b"273.15"))),
     ("result beyond range", b"c\n1e308\n1.7e308\n25\n",
      converted(*[CEL, WRONG_TEMP] * 2, CEL, c(b"77", b"298.15"))),
+    ("rest of a line dropped after a result beyond range", b"c 1e308 30\n25\n",
+     converted(CEL, WRONG_TEMP, CEL, c(b"77", b"298.15"))),
     ("result beyond range, from kelvins", b"k 1.7e308\n300\n",
      converted(KEL, WRONG_TEMP, KEL, k(b"80.33", b"26.85"))),
     # A result within range, though a step of its formula passes the largest double.
@@ -291,6 +293,14 @@ def as_on_posix(out, want):
     return out
 
 
+def uncounted(text):
+    """`text` without the lines in which a build that counts coverage says it could not write its
+    counts (past a file size limit): those are gcc's runtime's, not the program's."""
+    if "TEMPCONV_COVERAGE" not in os.environ:
+        return text
+    return re.sub(rb"(?m)^(libgcov )?profiling.*\r?\n", b"", text)
+
+
 def show(data):
     if data is None:
         return "(not read)"
@@ -329,6 +339,7 @@ def differences(ran, want, windows):
     want_out, want_status, want_err = want
     # musl words EIO so.
     err = err.replace(b": I/O error\n", b": " + EIO + b"\n")
+    err = uncounted(err)
     if windows:
         out, err = as_on_posix(out, want_out), err.replace(b"\r\n", b"\n")
         # Windows describes the cause of a failed read or write in words of its own.

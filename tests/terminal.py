@@ -23,12 +23,14 @@ PAUSE = e2e.PAUSE[:-1]
 
 # What reaches the pause, and how the run must end: each step is keys typed, a signal sent to
 # the program, a wait in seconds, "as before": the terminal's settings are those from before
-# the program started, "waits": the program waits, neither ended nor stopped, or "held": a key
-# held down, which must end the pause within about 0.1 s. An exit status is the program's own,
+# the program started, "waits": the program waits, neither ended nor stopped, "shows TEXT": TEXT
+# appears on the screen, or "held": a key held down, which must end the pause within about 0.1 s.
+# An exit status is the program's own,
 # run directly; a text is what an interactive sh (dash, which leaves the terminal as a job left
 # it) shows once the program, run there as a job, has ended. Options: "start", the steps that
 # reach the pause instead of answering "c 25" in the foreground; "command", the shell's command
-# line; "ignore", a signal ignored before the program starts.
+# line; "ignore", a signal ignored before the program starts; "non-blocking", the terminal's open
+# file left non-blocking, for input and output alike, which the program must wait on, not spin.
 FG = [b"fg; echo status $?\n", 0.3, "waits", b"y"]
 PAUSE_CASES = [
     ("a plain key", [b"y"], 0),
@@ -54,11 +56,30 @@ PAUSE_CASES = [
     ("stopped, continued in the background, then a line typed at the shell",
      [signal.SIGTSTP, 0.3, b"bg; sleep 0.3\necho line $((6 * 7))\n", 0.6, signal.SIGTERM,
       signal.SIGCONT, 0.3, b"\n"], b"line 42"),
-    # SIGSTOP cannot be caught: only the continue's handler takes the keys again.
+    # SIGSTOP cannot be caught: only the continue's handler takes the keys again, and only in the
+    # foreground. Under dash the shell gets the terminal as the pause left it, so it is set back.
     ("SIGSTOP, the terminal set back by hand, then SIGCONT",
      [signal.SIGSTOP, 0.3, "set back", signal.SIGCONT, 0.3, "waits", b"y"], 0),
-    # A program that crashed can leave a shared terminal non-blocking; it is waited on alike.
+    ("SIGSTOP, then bg with a line typed at the shell",
+     [signal.SIGSTOP, 0.3, "set back", b"bg; sleep 0.3\necho line $((6 * 7))\n", 0.6,
+      "shows line 42", *FG], b"status 0"),
+    ("SIGSTOP, then SIGCONT while the shell runs a command with a line typed behind it",
+     [signal.SIGSTOP, 0.3, "set back", b"sleep 1\n", 0.2, b"echo line $((6 * 7))\n", 0.1,
+      signal.SIGCONT, 1.5, "shows line 42", *FG], b"status 0"),
+    ("SIGSTOP, then SIGTERM and SIGCONT while the shell runs a command",
+     [signal.SIGSTOP, 0.3, "set back", b"sleep 1\n", 0.2, b"echo line $((6 * 7))\n", 0.1,
+      signal.SIGTERM, signal.SIGCONT, 1.5], b"line 42"),
+    # A program that crashed can leave a shared terminal non-blocking; it is waited on alike, and
+    # so is its output, which is the same open file, while Ctrl-S holds it.
     ("a non-blocking terminal", ["waits", b"y"], 0, {"non-blocking": True}),
+    ("a non-blocking terminal held by Ctrl-S before the results", ["waits", b"y"], 0,
+     {"non-blocking": True, "start": ["shows (c/f/k) : ", b"\x13", b"c 25\n", 0.3, "waits",
+                                      b"\x11", "shows . . . "]}),
+    ("a non-blocking terminal held by Ctrl-S at the pause",
+     [b"\x13", b"y", 0.3, "waits", b"\x11"], 0, {"non-blocking": True}),
+    # select() is never restarted after a handler: the wait is made again.
+    ("a SIGCONT while a non-blocking terminal waits at the pause",
+     [signal.SIGCONT, 0.3, "waits", b"y"], 0, {"non-blocking": True}),
     ("stopped twice", [signal.SIGTSTP, 0.3, b"fg\n", 0.3, "waits", signal.SIGTSTP, 0.3,
                        "as before", *FG], b"status 0"),
     ("a stop that the kernel discards, for a session leader", [signal.SIGTSTP, 0.3, "waits", b"y"],
@@ -85,6 +106,7 @@ class Terminal:
         self.blocking = blocking
         os.set_blocking(self.slave, blocking)
         self.seen, self.mark = b"", 0
+        self.started, self.cpu = time.monotonic(), 0.0
 
         def prepare():
             fcntl.ioctl(0, termios.TIOCSCTTY, 0)
@@ -153,11 +175,20 @@ class Terminal:
 
     def finish(self):
         """Waits for the program's end; returns its status, the screen with LF line ends, the
-        terminal's settings, and any input left waiting for the next program."""
-        try:
-            status = self.proc.wait(10)
-        except subprocess.TimeoutExpired:
-            raise AssertionError("the program did not end")
+        terminal's settings, and any input left waiting for the next program. `cpu` is then the
+        processor time that the program run directly took, and `wall` its run's length."""
+        deadline = time.monotonic() + 10
+        while self.proc.returncode is None:
+            pid, status, usage = os.wait4(self.proc.pid, os.WNOHANG)
+            if pid:
+                self.proc.returncode = os.waitstatus_to_exitcode(status)
+                self.cpu = usage.ru_utime + usage.ru_stime
+            elif time.monotonic() > deadline:
+                raise AssertionError("the program did not end")
+            else:
+                time.sleep(0.01)
+        self.wall = time.monotonic() - self.started
+        status = self.proc.returncode
         while select.select([self.master], [], [], 0.05)[0]:
             self.seen += os.read(self.master, 4096)
         after = termios.tcgetattr(self.slave)
@@ -168,7 +199,7 @@ class Terminal:
         termios.tcsetattr(self.slave, termios.TCSANOW, raw)
         pending = os.read(self.slave, 4096)
         assert after == self.before, f"terminal settings changed:\n{self.before}\n{after}"
-        return status, self.seen.replace(b"\r\n", b"\n"), pending
+        return status, e2e.uncounted(self.seen).replace(b"\r\n", b"\n"), pending
 
 
 def readme_session(program, readme):
@@ -186,13 +217,27 @@ def readme_session(program, readme):
     assert shown.decode() == block.group(1), f"the terminal shows\n{shown!r}"
 
 
-def end_of_input(program):
-    """Ctrl-D at the scale prompt ends the run: the prompt's line is ended, then the message."""
-    with Terminal(program) as term:
-        term.answer(b"(c/f/k) : ", b"\x04")
-        status, shown, _ = term.finish()
-    assert status == 1, f"exit status {status}"
-    assert shown.endswith(b"(c/f/k) : \n" + e2e.ENDED), f"the screen ends {shown[-80:]!r}"
+# Ctrl-D on an empty line ends the input: typed at the scale prompt, or after a temperature that
+# is refused (typed, then ended by Ctrl-D without a line break), where the refusal and the prompt
+# come first. Answers, then what the screen ends with before the message.
+REFUSED = e2e.WRONG_TEMP + e2e.CEL + b"\n"
+END_CASES = [
+    ("Ctrl-D at the scale prompt", [b"\x04"], b"(c/f/k) : \n"),
+    *[(f"Ctrl-D after {text.decode()} is refused", [b"c\n", text + b"\x04\x04"],
+       b"Celsius : " + text + REFUSED) for text in (b"1e400", b"1e308", b"-", b"1e")],
+]
+
+
+def end_of_input(answers, shown_end):
+    def check(program):
+        """The run ends at the end of the input: the prompt's line is ended, then the message."""
+        with Terminal(program) as term:
+            for prompt, answer in zip([b"(c/f/k) : ", b"Celsius : "], answers):
+                term.answer(prompt, answer)
+            status, shown, _ = term.finish()
+        assert status == 1, f"exit status {status}"
+        assert shown.endswith(shown_end + e2e.ENDED), f"the screen ends {shown[-120:]!r}"
+    return check
 
 
 def interrupted_write(program):
@@ -260,6 +305,8 @@ def pause(steps, want, options=None):
                     termios.tcsetattr(term.slave, termios.TCSANOW, term.before)
                 elif step == "waits":
                     assert term.waiting(), "the pause does not wait for a key"
+                elif isinstance(step, str) and step.startswith("shows "):
+                    term.read_until(step[len("shows "):].encode())
                 elif step == "held":
                     took = term.hold_key()
                     assert took < 0.4, f"the pause ended {took:.2f} s after the key"
@@ -271,28 +318,41 @@ def pause(steps, want, options=None):
             status, shown, pending = term.finish()
         assert status == (0 if shell else want), f"exit status {status}, want {want}"
         assert pending == b"", f"{pending!r} was left for the shell"
+        if options.get("non-blocking"):
+            assert term.cpu < term.wall / 5, f"{term.cpu:.2f} s of processor time in a run of " \
+                f"{term.wall:.2f} s: the program spins instead of waiting"
         if want == 0:
             assert shown.endswith(b"Kelvin is : 298.15\n\n" + e2e.PAUSE), f"the screen ends " \
                 f"{shown[-80:]!r}"
     return check
 
 
-# Every signal that the pause guards, whose default action ends the program (SIGIO's and SIGPWR's
-# only on Linux).
-GUARDED = [getattr(signal, name) for name in (
-    "SIGHUP", "SIGINT", "SIGQUIT", "SIGILL", "SIGTRAP", "SIGABRT", "SIGBUS", "SIGFPE", "SIGUSR1",
-    "SIGSEGV", "SIGUSR2", "SIGALRM", "SIGTERM", "SIGXCPU", "SIGVTALRM", "SIGPROF", "SIGSYS",
-    "SIGSTKFLT", "SIGEMT", *(("SIGIO", "SIGPWR") if sys.platform.startswith("linux") else ()))
-    if hasattr(signal, name)]
+# The signals that do not end the program through the pause, as the README says: those whose
+# default is to be ignored or to continue, the stops (each a case above), SIGKILL and SIGSTOP,
+# which no program can catch, and SIGPIPE and SIGXFSZ, which the program always ignores. SIGIO and
+# SIGPWR end a program only on Linux; elsewhere they, and SIGINFO, are ignored by default.
+NOT_ENDING = ["SIGCHLD", "SIGURG", "SIGWINCH", "SIGCONT", "SIGTSTP", "SIGTTIN", "SIGTTOU",
+              "SIGKILL", "SIGSTOP", "SIGPIPE", "SIGXFSZ",
+              *(() if sys.platform.startswith("linux") else ("SIGIO", "SIGPWR", "SIGINFO"))]
 
 
-def every_guarded_signal(program):
+def guarded(real_time):
+    """Every signal of the system that ends the program, as the pause must guard it; of the
+    real-time ones, those in the program's range `real_time` (its C library keeps those below
+    for itself, and Python's may keep fewer)."""
+    left_out = {getattr(signal, name) for name in NOT_ENDING if hasattr(signal, name)}
+    first_real_time = getattr(signal, "SIGRTMIN", None)
+    return [sig for sig in sorted(signal.valid_signals()) if sig not in left_out
+            and (first_real_time is None or sig < first_real_time or sig in real_time)]
+
+
+def every_guarded_signal(program, real_time):
     """Each signal of the pause's guard, in turn, puts the terminal back before it ends it."""
-    for sig in GUARDED:
+    for sig in guarded(real_time):
         try:
             pause([sig], -sig)(program)
         except AssertionError as problem:
-            raise AssertionError(f"{signal.Signals(sig).name}: {problem}")
+            raise AssertionError(f"signal {sig}: {problem}")
 
 
 def real_time_cases(first, last):
@@ -306,12 +366,15 @@ def real_time_cases(first, last):
 
 def main():
     program, readme = sys.argv[1:3]
+    real_time = range(0)
     if len(sys.argv) == 5:
-        PAUSE_CASES.extend(real_time_cases(*map(int, sys.argv[3:5])))
+        first, last = map(int, sys.argv[3:5])
+        real_time = range(first, last + 1)
+        PAUSE_CASES.extend(real_time_cases(first, last))
     cases = [("README sample session", lambda p: readme_session(p, readme)),
-             ("Ctrl-D at the scale prompt", end_of_input),
+             *[(name, end_of_input(*case)) for name, *case in END_CASES],
              ("the pause's prompt cannot be written", failed_prompt),
-             ("every guarded signal", every_guarded_signal)]
+             ("every guarded signal", lambda p: every_guarded_signal(p, real_time))]
     cases += [(name, pause(*case)) for name, *case in PAUSE_CASES]
     if hasattr(fcntl, "F_SETPIPE_SZ"):
         cases.append(("a signal while the prompt waits on a full pipe", interrupted_write))
