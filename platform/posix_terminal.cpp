@@ -10,7 +10,8 @@ namespace tempconv::platform {
 
 namespace {
 
-// The terminal's settings from before the pause, and the pause's own.
+// The terminal's settings from before the pause, and the pause's own: written before any handler
+// is installed, and only read after.
 termios saved{};
 termios keys{};
 // The facts that the terminal follows: the pause waits for its key (from keys_on() to keys_off(),
@@ -186,12 +187,14 @@ bool keys_on() {
 }
 
 // With every signal held back, so that none is taken between putting the terminal back and
-// handing the signals back to their previous actions.
+// handing the signals back to their previous actions; all but SIGTTOU, which stops a tcsetattr()
+// made from the background, should a SIGSTOP and bg have moved the program there meanwhile.
 void keys_off() {
-  sigset_t all{};
+  sigset_t held{};
   sigset_t before{};
-  sigfillset(&all);
-  static_cast<void>(sigprocmask(SIG_SETMASK, &all, &before));
+  sigfillset(&held);
+  sigdelset(&held, SIGTTOU);
+  static_cast<void>(sigprocmask(SIG_SETMASK, &held, &before));
   waiting = 0;
   static_cast<void>(settle());
   unguard_signals();
