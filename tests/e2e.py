@@ -294,8 +294,7 @@ def as_on_posix(out, want):
 
 
 def uncounted(text):
-    """`text` without the lines in which a build that counts coverage says it could not write its
-    counts (past a file size limit): those are gcc's runtime's, not the program's."""
+    """`text` without gcc's runtime's lines that it could not write a coverage build's counts."""
     if "TEMPCONV_COVERAGE" not in os.environ:
         return text
     return re.sub(rb"(?m)^(libgcov )?profiling.*\r?\n", b"", text)
