@@ -1,11 +1,13 @@
 #include "conversion/conversion.h"
 
 #include "conversion/reader.h"
+#include "platform/lines.h"
 
 #include <cmath>
 #include <istream>
 #include <limits>
 #include <ostream>
+#include <streambuf>
 
 namespace tempconv {
 
@@ -30,6 +32,21 @@ struct shown {
   const double *value;
 };
 
+// Drops the rest of a refused line. A terminal that hands over whole lines has handed over all of
+// it with the refused text, also where Ctrl-D ended it without a line end: the line typed at the
+// next prompt is the answer. Elsewhere the rest goes up to the line end, however the reads split
+// it.
+void drop_rest_of_line(std::istream &in) {
+  std::streambuf &buffer = *in.rdbuf();
+  if (!platform::hands_over_lines(buffer)) {
+    in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+    return;
+  }
+  for (auto left = buffer.in_avail(); left > 0; --left) {
+    buffer.sbumpc();
+  }
+}
+
 // One scale's branch: `compute` derives the other two values from `own`, shown as `first` and
 // `second`.
 template <typename Compute>
@@ -40,7 +57,7 @@ outcome branch(std::istream &in, std::ostream &out, const char *prompt, double &
     // The rest of a refused line is dropped only now, so that every read, and so any read that
     // fails, happens under an open prompt.
     if (refused) {
-      in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+      drop_rest_of_line(in);
     }
     double value = 0;
     const reading read = read_temperature(in, value);

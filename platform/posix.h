@@ -1,8 +1,9 @@
 #pragma once
 
-// What the POSIX implementation's files share: the system calls' retry, standard input, and the
-// pause's terminal.
+// What the POSIX implementation's files share: the system calls' retry, how a signal's action is
+// set, the wait for a descriptor, standard input, and the pause's terminal.
 #include <cerrno>
+#include <csignal>
 #include <cstddef>
 
 #include <sys/select.h>
@@ -20,14 +21,31 @@ template <typename Call> auto retried(Call call) {
   return result;
 }
 
-// Whether standard input has something to read, or has ended, within the time given.
-bool readable(timeval within);
+// How the program sets a signal's action, to ignore it or to handle it: a handler runs with every
+// other signal held back, and the calls that it interrupts are restarted (but select(), see
+// retried()). sigaction fails only for a signal that cannot be caught or has no number, which
+// none that the program sets is.
+inline void set_action(int sig, void (*handler)(int)) {
+  struct sigaction action {};
+  action.sa_handler = handler;
+  action.sa_flags = SA_RESTART;
+  sigfillset(&action.sa_mask);
+  static_cast<void>(sigaction(sig, &action, nullptr));
+}
+
+enum class direction { in, out };
+
+// Waits until `fd` can be read (in) or written (out) without blocking, or has ended or failed,
+// for at most `within` where that is given; returns whether it can.
+bool wait_for(int fd, direction way, timeval *within);
+
 ssize_t read_stdin(char *data, std::size_t size);
 
 // The pause's terminal and the signals that guard it (posix_terminal.cpp). keys_on() sets the
 // program's own terminal to take single keys without echo for as long as the pause waits, whatever
-// stops and continues it meanwhile; it returns false, having changed nothing, where standard input
-// is no such terminal or cannot be set. keys_off() puts the terminal back.
+// stops and continues it meanwhile. It returns false where standard input is no such terminal,
+// having changed nothing, or where the terminal cannot be set, having put back its settings and
+// dropped what was typed ahead. keys_off() puts the terminal back.
 bool keys_on();
 void keys_off();
 

@@ -1,10 +1,12 @@
 #include "platform/buffers.h"
+#include "platform/lines.h"
 #include "platform/platform.h"
 #include "platform/posix.h"
 
 #include <csignal>
 
 #include <sys/select.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace tempconv::platform {
@@ -12,61 +14,59 @@ namespace tempconv::platform {
 // A reader that has gone away, or a file that has reached its size limit, is then reported like
 // any other failed write, instead of ending the program silently.
 void prepare() {
-  struct sigaction ignored {};
-  ignored.sa_handler = SIG_IGN;
-  static_cast<void>(sigaction(SIGPIPE, &ignored, nullptr));
-  static_cast<void>(sigaction(SIGXFSZ, &ignored, nullptr));
+  set_action(SIGPIPE, SIG_IGN);
+  set_action(SIGXFSZ, SIG_IGN);
 }
 
-namespace {
-
-// Whether `fd` is ready within `within`, or at all where that is null: for reading, or for
-// writing. select() works on a terminal everywhere, where poll() does not (macOS).
-bool ready(int fd, bool writing, timeval *within) {
+// select() works on a terminal everywhere, where poll() does not (macOS). Out of line, so that
+// every read and write does not pay for the set of descriptors on its stack, and the stack
+// protector's check that comes with it.
+[[gnu::noinline]] bool wait_for(int fd, direction way, timeval *within) {
   return retried([&] {
            fd_set set{};
            FD_ZERO(&set);
            FD_SET(fd, &set);
-           return select(fd + 1, writing ? nullptr : &set, writing ? &set : nullptr, nullptr,
-                         within);
+           return select(fd + 1, way == direction::in ? &set : nullptr,
+                         way == direction::out ? &set : nullptr, nullptr, within);
          }) > 0;
 }
 
-// Waits, however long, until `fd` is ready; what is there then (data, room, the end, a failure)
-// is for the call that follows to find. Out of line, so that every read and write does not pay
-// for the set of descriptors on its stack, and the stack protector's check that comes with it.
-[[gnu::noinline]] void wait_until_ready(int fd, bool writing) {
-  static_cast<void>(ready(fd, writing, nullptr));
-}
+namespace {
 
 // Standard input and output may be non-blocking (a crashed program can leave a shared terminal
-// so, and a terminal's input and output are one open file): a read that finds nothing yet, or a
-// write that finds no room (a terminal held by Ctrl-S), then waits. The flags, which other
-// programs share, stay as they are.
-template <typename Call> ssize_t waiting_on(int fd, bool writing, Call call) {
+// so, and a terminal's input and output are one open file): a call that finds nothing to read
+// yet, or no room (a terminal held by Ctrl-S), is made again once `fd` is ready, however long
+// that takes; what is there then (data, room, the end, a failure) is for the call to find. The
+// flags, which other programs share, stay as they are.
+template <typename Call> ssize_t as_if_blocking(int fd, direction way, Call call) {
   ssize_t done = 0;
   while ((done = retried(call)) < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-    wait_until_ready(fd, writing);
+    static_cast<void>(wait_for(fd, way, nullptr));
   }
   return done;
 }
 
 ssize_t write_stdout(const char *data, std::size_t size) {
-  return waiting_on(STDOUT_FILENO, true, [&] { return write(STDOUT_FILENO, data, size); });
+  return as_if_blocking(STDOUT_FILENO, direction::out,
+                        [&] { return write(STDOUT_FILENO, data, size); });
 }
 
 } // namespace
 
-bool readable(timeval within) {
-  return ready(STDIN_FILENO, false, &within);
-}
-
 ssize_t read_stdin(char *data, std::size_t size) {
-  return waiting_on(STDIN_FILENO, false, [&] { return read(STDIN_FILENO, data, size); });
+  return as_if_blocking(STDIN_FILENO, direction::in,
+                        [&] { return read(STDIN_FILENO, data, size); });
 }
 
 std::streambuf &input() {
   return lasting<input_buffer<read_stdin>>();
+}
+
+// A terminal in its line mode hands over at most one line a read.
+bool hands_over_lines(const std::streambuf &input) {
+  termios settings{};
+  return &input == &platform::input() && tcgetattr(STDIN_FILENO, &settings) == 0 &&
+         (settings.c_lflag & ICANON) != 0;
 }
 
 std::streambuf &output() {

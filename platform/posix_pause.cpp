@@ -6,6 +6,8 @@
 #include <ctime>
 #include <ostream>
 
+#include <unistd.h>
+
 namespace tempconv::platform {
 
 namespace {
@@ -25,7 +27,8 @@ void discard_rest_of_key() {
   const long long end_us = now_us() + 100'000;
   std::array<char, 64> rest{};
   for (long long left = quiet_us; left > 0; left = std::min(quiet_us, end_us - now_us())) {
-    if (!readable({0, static_cast<suseconds_t>(left)}) ||
+    timeval within{0, static_cast<suseconds_t>(left)};
+    if (!wait_for(STDIN_FILENO, direction::in, &within) ||
         read_stdin(rest.data(), rest.size()) <= 0) {
       return;
     }

@@ -14,24 +14,35 @@ namespace {
 // is installed, and only read after.
 termios saved{};
 termios keys{};
-// The facts that the terminal follows: the pause waits for its key (from keys_on() to keys_off(),
+// The facts that the terminal follows: the pause wants its key (from keys_on() to keys_off(),
 // and not once a signal ends the program), and a stop is under way.
-volatile std::sig_atomic_t waiting = 0;
+volatile std::sig_atomic_t wants_key = 0;
 volatile std::sig_atomic_t stopping = 0;
 
 // Sets the terminal from the facts of the moment, the same however often it runs. In the
-// foreground: the pause's settings while it waits, and otherwise those from before, with whatever
-// was typed after the key dropped (TCSAFLUSH), so that none of it reaches the shell. In the
-// background the terminal is the shell's, set as the shell or the user chose (after a SIGSTOP,
-// which no handler sees, too), and is left alone. Returns false where a setting fails.
+// foreground: the pause's settings while it wants its key, and otherwise those from before, with
+// whatever was typed after the key dropped (TCSAFLUSH), so that none of it reaches the shell. In
+// the background the terminal is the shell's, set as the shell or the user chose (after a
+// SIGSTOP, which no handler sees, too), and is left alone. Returns false where a setting fails.
 bool settle() {
   if (tcgetpgrp(STDIN_FILENO) != getpgrp()) {
     return true;
   }
-  const bool single = waiting != 0 && stopping == 0;
-  return retried([single] {
-           return tcsetattr(STDIN_FILENO, single ? TCSANOW : TCSAFLUSH, single ? &keys : &saved);
-         }) == 0;
+  // A stop and bg can still move the program to the background right here. The system refuses a
+  // setting from the background, stopping the program with SIGTTOU, but only while that signal
+  // is let through: a handler holds back every other signal, so it is let through for the set.
+  sigset_t ttou{};
+  sigset_t held{};
+  sigemptyset(&ttou);
+  sigaddset(&ttou, SIGTTOU);
+  static_cast<void>(sigprocmask(SIG_UNBLOCK, &ttou, &held));
+  const bool single = wants_key != 0 && stopping == 0;
+  const bool set =
+      retried([single] {
+        return tcsetattr(STDIN_FILENO, single ? TCSANOW : TCSAFLUSH, single ? &keys : &saved);
+      }) == 0;
+  static_cast<void>(sigprocmask(SIG_SETMASK, &held, nullptr));
+  return set;
 }
 
 // Standard input is the terminal that controls the program, and so the one its person sits at:
@@ -41,24 +52,13 @@ bool own_terminal() {
   return session != -1 && session == getsid(0);
 }
 
-// Every handler runs with all signals blocked, so that none interrupts another's settle(). An
-// interrupted call is restarted, but select() (see retried()). sigaction fails only for a signal
-// that cannot be caught or has no number, which none here is.
-void install(int sig, void (*handler)(int)) {
-  struct sigaction action {};
-  action.sa_handler = handler;
-  action.sa_flags = SA_RESTART;
-  sigfillset(&action.sa_mask);
-  static_cast<void>(sigaction(sig, &action, nullptr));
-}
-
 // Ends the program by the same signal: the signal, now in its default action, is taken as soon
 // as the handler returns.
 void end_by(int sig) {
   const int error = errno;
-  waiting = 0;
+  wants_key = 0;
   static_cast<void>(settle());
-  install(sig, SIG_DFL);
+  set_action(sig, SIG_DFL);
   static_cast<void>(raise(sig));
   errno = error;
 }
@@ -70,13 +70,13 @@ void stop_by(int sig) {
   const int error = errno;
   stopping = 1;
   static_cast<void>(settle());
-  install(sig, SIG_DFL);
+  set_action(sig, SIG_DFL);
   sigset_t stop{};
   sigemptyset(&stop);
   sigaddset(&stop, sig);
   static_cast<void>(raise(sig));
   static_cast<void>(sigprocmask(SIG_UNBLOCK, &stop, nullptr));
-  install(sig, stop_by);
+  set_action(sig, stop_by);
   stopping = 0;
   static_cast<void>(settle());
   errno = error;
@@ -140,12 +140,12 @@ void guard_signals() {
     static_cast<void>(sigaction(each.sig, nullptr, &each.previous));
     // A signal that the caller has chosen to ignore (nohup, for one) stays ignored.
     if (each.previous.sa_handler != SIG_IGN) {
-      install(each.sig, each.handler);
+      set_action(each.sig, each.handler);
     }
   }
   each_real_time_signal([](int sig, const struct sigaction &current) {
     if (current.sa_handler == SIG_DFL) {
-      install(sig, end_by);
+      set_action(sig, end_by);
     }
   });
 }
@@ -156,7 +156,7 @@ void unguard_signals() {
   }
   each_real_time_signal([](int sig, const struct sigaction &current) {
     if (current.sa_handler == end_by) {
-      install(sig, SIG_DFL);
+      set_action(sig, SIG_DFL);
     }
   });
 }
@@ -174,10 +174,10 @@ bool keys_on() {
   // Ctrl-Z counts as the key, rather than stopping the program with the terminal changed.
   keys.c_cc[VSUSP] = _POSIX_VDISABLE;
   // The handlers are installed only once `saved` holds what they put back, and while the pause
-  // already waits, so that a continue between here and settle() takes the keys, as settle() does.
-  // Should the program be moved to the background meanwhile, its tcsetattr() is stopped by
-  // SIGTTOU, whose handler leaves the terminal to the shell.
-  waiting = 1;
+  // already wants its key, so that a continue between here and settle() takes the keys, as
+  // settle() does. Should the program be moved to the background meanwhile, its tcsetattr() is
+  // stopped by SIGTTOU, whose handler leaves the terminal to the shell.
+  wants_key = 1;
   guard_signals();
   if (!settle()) {
     keys_off();
@@ -187,15 +187,13 @@ bool keys_on() {
 }
 
 // With every signal held back, so that none is taken between putting the terminal back and
-// handing the signals back to their previous actions; all but SIGTTOU, which stops a tcsetattr()
-// made from the background, should a SIGSTOP and bg have moved the program there meanwhile.
+// handing the signals back to their previous actions; settle() lets SIGTTOU through.
 void keys_off() {
   sigset_t held{};
   sigset_t before{};
   sigfillset(&held);
-  sigdelset(&held, SIGTTOU);
   static_cast<void>(sigprocmask(SIG_SETMASK, &held, &before));
-  waiting = 0;
+  wants_key = 0;
   static_cast<void>(settle());
   unguard_signals();
   static_cast<void>(sigprocmask(SIG_SETMASK, &before, nullptr));

@@ -1,4 +1,5 @@
 #include "platform/buffers.h"
+#include "platform/lines.h"
 #include "platform/platform.h"
 
 #include <cstdlib>
@@ -27,6 +28,12 @@ void prepare() {}
 
 std::streambuf &input() {
   return lasting<input_buffer<read_stdin>>();
+}
+
+// The console hands a line over only with Enter, so the rest of a line is dropped up to its line
+// end, as from a pipe.
+bool hands_over_lines(const std::streambuf & /*input*/) {
+  return false;
 }
 
 std::streambuf &output() {

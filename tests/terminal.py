@@ -7,6 +7,7 @@ Usage: terminal.py PROGRAM README [FIRST_REAL_TIME_SIGNAL LAST_REAL_TIME_SIGNAL]
 
 import fcntl
 import os
+import random
 import re
 import select
 import shutil
@@ -71,14 +72,22 @@ PAUSE_CASES = [
     ("a non-blocking terminal held by Ctrl-S before the results", ["waits", b"y"], 0,
      {"non-blocking": True, "start": ["shows (c/f/k) : ", b"\x13", b"c 25\n", 0.3, "waits",
                                       b"\x11", "shows . . . "]}),
-    # select() is never restarted after a handler: the wait is made again.
-    ("a SIGCONT while a non-blocking terminal waits at the pause",
-     [signal.SIGCONT, 0.3, "waits", b"y"], 0, {"non-blocking": True}),
+    # select() is never restarted after a handler: the wait for the rest of a key is made again,
+    # so that the key's later bytes reach the pause, not the shell.
+    ("a SIGCONT between the bytes of an arrow key", [b"\x1b", signal.SIGCONT, 0.01, b"[", b"A"], 0),
     ("stopped twice", [signal.SIGTSTP, 0.3, b"fg\n", 0.3, "waits", signal.SIGTSTP, 0.3,
                        "as before", *FG], b"status 0"),
     ("a stop that the kernel discards, for a session leader", [signal.SIGTSTP, 0.3, "waits", b"y"],
      0),
     ("a key held down", ["held"], 0),
+    # Ctrl-D hands a refused text over without a line end: the line typed at the new prompt is
+    # the answer, not the rest of the refused one.
+    *[(f"{text.decode()} and Ctrl-D refused, then 25 and Enter", [b"y"], 0,
+       {"start": [b"c\n", "shows Celsius : ", text + b"\x04", "shows Celsius : ", b"25\n",
+                  "shows . . . "]})
+      for text in (b"abc", b"25x", b"1e400 x")],
+    ("2 and Ctrl-D, then 5 and Enter, read as 25", [b"y"], 0,
+     {"start": [b"c\n", "shows Celsius : ", b"2\x04", b"5\n", "shows . . . "]}),
     ("a signal ignored from the start stays ignored", [signal.SIGHUP, 0.3, "waits", b"y"], 0,
      {"ignore": signal.SIGHUP}),
     ("Ctrl-\\", [b"\x1c"], -signal.SIGQUIT),
@@ -313,6 +322,89 @@ def pause(steps, want, options=None):
     return check
 
 
+def background_stops(program, pairs=5000):
+    """Stops that land while a handler sets the terminal: at the pause, a SIGCONT or a SIGTSTP,
+    then a SIGSTOP up to 60 us after it. Each time the shell takes the terminal back, sets its own
+    settings, types a line and continues the job in the background, where the job must leave the
+    terminal alone, settings and line alike; then fg gives the terminal back. The shell is played
+    by a child of this process that leads the terminal's session."""
+    master, slave = os.openpty()
+    before = termios.tcgetattr(slave)
+    reader, writer = os.pipe()
+    if (shell := os.fork()) == 0:
+        os.close(reader)
+        try:
+            play_shell(program, master, slave, before, pairs)
+            os._exit(0)
+        except BaseException as problem:
+            os.write(writer, str(problem).encode())
+            os._exit(1)
+    os.close(writer)
+    _, status = os.waitpid(shell, 0)
+    problem = os.read(reader, 4096).decode()
+    for fd in (reader, master, slave):
+        os.close(fd)
+    assert status == 0, problem or f"the shell's status {status}"
+
+
+def play_shell(program, master, slave, before, pairs):
+    os.setsid()
+    fcntl.ioctl(slave, termios.TIOCSCTTY, 0)
+    signal.signal(signal.SIGTTOU, signal.SIG_IGN)
+    if (job := os.fork()) == 0:
+        os.setpgid(0, 0)
+        signal.signal(signal.SIGTTOU, signal.SIG_DFL)
+        for fd in (0, 1, 2):
+            os.dup2(slave, fd)
+        os.execv(program, [program])
+    os.setpgid(job, job)
+    os.tcsetpgrp(slave, job)
+    os.write(master, b"c 25\n")
+
+    def until(done, what):
+        deadline = time.monotonic() + 5
+        while not done():
+            assert time.monotonic() < deadline, what
+        try:
+            os.read(master, 4096)  # the screen, kept from filling up
+        except BlockingIOError:
+            pass
+
+    def state():
+        with open(f"/proc/{job}/stat") as stat:
+            return stat.read().rsplit(")", 1)[1].split()[0]
+
+    def fg():
+        if state() == "T":
+            os.kill(job, signal.SIGCONT)
+        return state() == "S" and not termios.tcgetattr(slave)[3] & termios.ICANON
+
+    os.set_blocking(master, False)
+    until(fg, "the pause never took its key")
+    for pair in range(pairs):
+        os.kill(job, (signal.SIGCONT, signal.SIGTSTP)[pair % 2])
+        stop = time.perf_counter_ns() + random.randrange(60_000)
+        while time.perf_counter_ns() < stop:
+            pass
+        os.kill(job, signal.SIGSTOP)
+        os.waitpid(job, os.WUNTRACED)
+        os.tcsetpgrp(slave, os.getpgrp())
+        termios.tcsetattr(slave, termios.TCSANOW, before)
+        os.write(master, b"line\n")
+        os.kill(job, signal.SIGCONT)
+        # Back at its read, or stopped again (for reading, or for setting, the terminal).
+        until(lambda: state() in ("S", "T"), "the job never settled in the background")
+        assert termios.tcgetattr(slave) == before, f"pair {pair}: the job set the terminal " \
+            "from the background"
+        line = os.read(slave, 64) if select.select([slave], [], [], 0)[0] else b""
+        assert line == b"line\n", f"pair {pair}: the line typed at the shell was {line!r}"
+        os.tcsetpgrp(slave, job)
+        until(fg, f"pair {pair}: fg never gave the pause its key again")
+    os.write(master, b"y")
+    _, status = os.waitpid(job, 0)
+    assert status == 0 and termios.tcgetattr(slave) == before, f"status {status} at the end"
+
+
 # The signals that do not end the program through the pause, as the README says: those whose
 # default is to be ignored or to continue, the stops (each a case above), SIGKILL and SIGSTOP,
 # which no program can catch, and SIGPIPE and SIGXFSZ, which the program always ignores. SIGIO and
@@ -356,6 +448,7 @@ def main():
     cases = [("README sample session", lambda p: readme_session(p, readme)),
              *[(name, end_of_input(*case)) for name, *case in END_CASES],
              ("the pause's prompt cannot be written", failed_prompt),
+             ("stops while a handler sets the terminal", background_stops),
              ("every guarded signal", lambda p: every_guarded_signal(p, real_time))]
     cases += [(name, pause(*case)) for name, *case in PAUSE_CASES]
     if hasattr(fcntl, "F_SETPIPE_SZ"):
