@@ -5,6 +5,7 @@ as it found it.
 
 Usage: terminal.py PROGRAM README [FIRST_REAL_TIME_SIGNAL LAST_REAL_TIME_SIGNAL]"""
 
+import contextlib
 import fcntl
 import os
 import random
@@ -329,80 +330,68 @@ def background_stops(program, pairs=5000):
     terminal alone, settings and line alike; then fg gives the terminal back. The shell is played
     by a child of this process that leads the terminal's session."""
     master, slave = os.openpty()
-    before = termios.tcgetattr(slave)
     reader, writer = os.pipe()
     if (shell := os.fork()) == 0:
-        os.close(reader)
         try:
-            play_shell(program, master, slave, before, pairs)
-            os._exit(0)
+            play_shell(program, master, slave, pairs)
         except BaseException as problem:
-            os.write(writer, str(problem).encode())
-            os._exit(1)
+            os.write(writer, str(problem).encode() or b"failed")
+        os._exit(0)
     os.close(writer)
-    _, status = os.waitpid(shell, 0)
+    os.waitpid(shell, 0)
     problem = os.read(reader, 4096).decode()
     for fd in (reader, master, slave):
         os.close(fd)
-    assert status == 0, problem or f"the shell's status {status}"
+    assert not problem, problem
 
 
-def play_shell(program, master, slave, before, pairs):
+def play_shell(program, master, slave, pairs):
     os.setsid()
     fcntl.ioctl(slave, termios.TIOCSCTTY, 0)
+    before = termios.tcgetattr(slave)
+    job = subprocess.Popen([program], stdin=slave, stdout=slave, stderr=slave, process_group=0)
     signal.signal(signal.SIGTTOU, signal.SIG_IGN)
-    if (job := os.fork()) == 0:
-        os.setpgid(0, 0)
-        signal.signal(signal.SIGTTOU, signal.SIG_DFL)
-        for fd in (0, 1, 2):
-            os.dup2(slave, fd)
-        os.execv(program, [program])
-    os.setpgid(job, job)
-    os.tcsetpgrp(slave, job)
+    os.tcsetpgrp(slave, job.pid)
     os.write(master, b"c 25\n")
+    os.set_blocking(master, False)
 
     def until(done, what):
         deadline = time.monotonic() + 5
         while not done():
             assert time.monotonic() < deadline, what
-        try:
+        with contextlib.suppress(BlockingIOError):
             os.read(master, 4096)  # the screen, kept from filling up
-        except BlockingIOError:
-            pass
 
     def state():
-        with open(f"/proc/{job}/stat") as stat:
+        with open(f"/proc/{job.pid}/stat") as stat:
             return stat.read().rsplit(")", 1)[1].split()[0]
 
     def fg():
         if state() == "T":
-            os.kill(job, signal.SIGCONT)
+            os.kill(job.pid, signal.SIGCONT)
         return state() == "S" and not termios.tcgetattr(slave)[3] & termios.ICANON
 
-    os.set_blocking(master, False)
     until(fg, "the pause never took its key")
     for pair in range(pairs):
-        os.kill(job, (signal.SIGCONT, signal.SIGTSTP)[pair % 2])
+        os.kill(job.pid, (signal.SIGCONT, signal.SIGTSTP)[pair % 2])
         stop = time.perf_counter_ns() + random.randrange(60_000)
         while time.perf_counter_ns() < stop:
             pass
-        os.kill(job, signal.SIGSTOP)
-        os.waitpid(job, os.WUNTRACED)
+        os.kill(job.pid, signal.SIGSTOP)
+        os.waitpid(job.pid, os.WUNTRACED)
         os.tcsetpgrp(slave, os.getpgrp())
         termios.tcsetattr(slave, termios.TCSANOW, before)
         os.write(master, b"line\n")
-        os.kill(job, signal.SIGCONT)
+        os.kill(job.pid, signal.SIGCONT)
         # Back at its read, or stopped again (for reading, or for setting, the terminal).
         until(lambda: state() in ("S", "T"), "the job never settled in the background")
-        assert termios.tcgetattr(slave) == before, f"pair {pair}: the job set the terminal " \
-            "from the background"
+        assert termios.tcgetattr(slave) == before, f"pair {pair}: the job set the terminal"
         line = os.read(slave, 64) if select.select([slave], [], [], 0)[0] else b""
         assert line == b"line\n", f"pair {pair}: the line typed at the shell was {line!r}"
-        os.tcsetpgrp(slave, job)
+        os.tcsetpgrp(slave, job.pid)
         until(fg, f"pair {pair}: fg never gave the pause its key again")
     os.write(master, b"y")
-    _, status = os.waitpid(job, 0)
-    assert status == 0 and termios.tcgetattr(slave) == before, f"status {status} at the end"
+    assert job.wait() == 0 and termios.tcgetattr(slave) == before, "the run ended badly"
 
 
 # The signals that do not end the program through the pause, as the README says: those whose
