@@ -24,9 +24,8 @@ double rounded(double value) {
   return stored;
 }
 
-// A result line: its label, and the variable whose value is shown after it. That is the very
-// variable that the branch's computation writes, read only once the computation has run: hence a
-// pointer, never a copy.
+// A result line: its label, and where its value is: the variable that the branch's computation
+// writes, read only once the computation has run.
 struct shown {
   const char *label;
   const double *value;

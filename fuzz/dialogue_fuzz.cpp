@@ -88,8 +88,8 @@ struct branch {
   bool (*consistent)(double first, double second);
 };
 
-// Each check divides before it multiplies, so that no step passes the largest double where the
-// values do not.
+// Where a check scales a value, it divides before it multiplies, so that no step passes the
+// largest double where the values do not; the Fahrenheit branch's check only subtracts.
 constexpr std::array<branch, 3> branches{{
     {"Enter the temperature in Celsius : ", "Temperature in Fahrenheit is : ",
      "Temperature in Kelvin is : ",
