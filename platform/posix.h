@@ -21,15 +21,17 @@ template <typename Call> auto retried(Call call) {
   return result;
 }
 
-// How the program sets a signal's action, to ignore it or to handle it: a handler runs with every
-// other signal held back, and the calls that it interrupts are restarted (but select(), see
+// How the program sets a signal's action: ignored, the default, or a handler, which runs with
+// every other signal held back, and whose interrupted calls are restarted (but select(), see
 // retried()). sigaction fails only for a signal that cannot be caught or has no number, which
 // none that the program sets is.
 inline void set_action(int sig, void (*handler)(int)) {
   struct sigaction action {};
   action.sa_handler = handler;
-  action.sa_flags = SA_RESTART;
-  sigfillset(&action.sa_mask);
+  if (handler != SIG_IGN && handler != SIG_DFL) {
+    action.sa_flags = SA_RESTART;
+    sigfillset(&action.sa_mask);
+  }
   static_cast<void>(sigaction(sig, &action, nullptr));
 }
 
