@@ -323,7 +323,7 @@ def pause(steps, want, options=None):
     return check
 
 
-def background_stops(program, pairs=5000):
+def background_stops(program, pairs=20000):
     """Stops that land while a handler sets the terminal: at the pause, a SIGCONT or a SIGTSTP,
     then a SIGSTOP up to 60 us after it. Each time the shell takes the terminal back, sets its own
     settings, types a line and continues the job in the background, where the job must leave the
