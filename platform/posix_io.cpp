@@ -37,7 +37,7 @@ namespace {
 // so, and a terminal's input and output are one open file): a call that finds nothing to read
 // yet, or no room (a terminal held by Ctrl-S), is made again once `fd` is ready, however long
 // that takes; what is there then (data, room, the end, a failure) is for the call to find. The
-// flags, which other programs share, stay as they are.
+// flags, which other programs share, stay as they are. Inline, so that a read costs one call.
 template <typename Call> inline ssize_t as_if_blocking(int fd, direction way, Call call) {
   ssize_t done = 0;
   while ((done = retried(call)) < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {

@@ -8,6 +8,7 @@ Usage: terminal.py PROGRAM README [FIRST_REAL_TIME_SIGNAL LAST_REAL_TIME_SIGNAL]
 import contextlib
 import fcntl
 import os
+import pathlib
 import random
 import re
 import select
@@ -325,24 +326,21 @@ def pause(steps, want, options=None):
 
 def background_stops(program, pairs=20000):
     """Stops that land while a handler sets the terminal: at the pause, a SIGCONT or a SIGTSTP,
-    then a SIGSTOP up to 60 us after it. Each time the shell takes the terminal back, sets its own
-    settings, types a line and continues the job in the background, where the job must leave the
-    terminal alone, settings and line alike; then fg gives the terminal back. The shell is played
-    by a child of this process that leads the terminal's session."""
+    then a SIGSTOP up to 60 us later. Each time the shell (a child that leads the terminal's
+    session) takes the terminal, sets it, types a line and continues the job in the background,
+    which must leave both alone; then fg gives the terminal back."""
     master, slave = os.openpty()
-    reader, writer = os.pipe()
     if (shell := os.fork()) == 0:
         try:
             play_shell(program, master, slave, pairs)
+            os._exit(0)
         except BaseException as problem:
-            os.write(writer, str(problem).encode() or b"failed")
-        os._exit(0)
-    os.close(writer)
-    os.waitpid(shell, 0)
-    problem = os.read(reader, 4096).decode()
-    for fd in (reader, master, slave):
-        os.close(fd)
-    assert not problem, problem
+            print(f"the shell: {problem}", file=sys.stderr, flush=True)
+            os._exit(1)
+    status = os.waitpid(shell, 0)[1]
+    os.close(master)
+    os.close(slave)
+    assert status == 0, "the shell failed, as it says above"
 
 
 def play_shell(program, master, slave, pairs):
@@ -363,8 +361,7 @@ def play_shell(program, master, slave, pairs):
             os.read(master, 4096)  # the screen, kept from filling up
 
     def state():
-        with open(f"/proc/{job.pid}/stat") as stat:
-            return stat.read().rsplit(")", 1)[1].split()[0]
+        return pathlib.Path(f"/proc/{job.pid}/stat").read_text().rsplit(")", 1)[1].split()[0]
 
     def fg():
         if state() == "T":
