@@ -1,7 +1,6 @@
 #include "conversion/conversion.h"
 
 #include "conversion/reader.h"
-#include "platform/lines.h"
 
 #include <cmath>
 #include <istream>
@@ -31,32 +30,37 @@ struct shown {
   const double *value;
 };
 
-// Drops the rest of a refused line. A terminal that hands over whole lines has handed over all of
-// it with the refused text, also where Ctrl-D ended it without a line end: the line typed at the
-// next prompt is the answer. Elsewhere the rest goes up to the line end, however the reads split
-// it.
-void drop_rest_of_line(std::istream &in) {
-  std::streambuf &buffer = *in.rdbuf();
-  if (!platform::hands_over_lines(buffer)) {
+// Drops the rest of a refused line. Where the input's reads hand over whole lines, the rest
+// came with the refused text and is dropped from what is held, up to the first line end there or
+// all of it where it holds none (Ctrl-D ended the line without one): what follows in the same
+// read, and what is typed next, is the answer. A block typed ahead of the program, handed over in
+// one read, keeps "\r" as its line end where a shell's line editor read it untranslated.
+// Elsewhere the rest goes up to the line end, however the reads split it.
+void drop_rest_of_line(std::istream &in, bool (*whole_lines)()) {
+  if (!whole_lines()) {
     in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
     return;
   }
+  std::streambuf &buffer = *in.rdbuf();
   for (auto left = buffer.in_avail(); left > 0; --left) {
-    buffer.sbumpc();
+    const auto c = buffer.sbumpc();
+    if (c == '\n' || c == '\r') {
+      return;
+    }
   }
 }
 
 // One scale's branch: `compute` derives the other two values from `own`, shown as `first` and
 // `second`.
 template <typename Compute>
-outcome branch(std::istream &in, std::ostream &out, const char *prompt, double &own,
-               Compute compute, shown first, shown second) {
+outcome branch(std::istream &in, std::ostream &out, bool (*whole_lines)(), const char *prompt,
+               double &own, Compute compute, shown first, shown second) {
   for (bool refused = false;; refused = true) {
     out << prompt << std::flush;
     // The rest of a refused line is dropped only now, so that every read, and so any read that
     // fails, happens under an open prompt.
     if (refused) {
-      drop_rest_of_line(in);
+      drop_rest_of_line(in, whole_lines);
     }
     double value = 0;
     const reading read = read_temperature(in, value);
@@ -112,10 +116,10 @@ double cel_from_kel(double kel) {
 }
 
 outcome convert(char inscale, double &cel, double &far, double &kel, std::istream &in,
-                std::ostream &out) {
+                std::ostream &out, bool (*whole_lines)()) {
   switch (inscale) {
   case 'c':
-    return branch(in, out, "Enter the temperature in Celsius : ", cel,
+    return branch(in, out, whole_lines, "Enter the temperature in Celsius : ", cel,
                   [&] {
                     far = far_from_cel(cel);
                     kel = kel_from_cel(cel);
@@ -123,14 +127,14 @@ outcome convert(char inscale, double &cel, double &far, double &kel, std::istrea
                   {"Temperature in Fahrenheit is : ", &far}, {"Temperature in Kelvin is : ", &kel});
   case 'f':
     // This label has no blank after its colon.
-    return branch(in, out, "Enter the temperature in Fahrenheit : ", far,
+    return branch(in, out, whole_lines, "Enter the temperature in Fahrenheit : ", far,
                   [&] {
                     cel = cel_from_far(far);
                     kel = kel_from_cel(cel);
                   },
                   {"Temperature in Kelvin is :", &kel}, {"Temperature in Celsius is : ", &cel});
   case 'k':
-    return branch(in, out, "Enter the temperature in Kelvin : ", kel,
+    return branch(in, out, whole_lines, "Enter the temperature in Kelvin : ", kel,
                   [&] {
                     cel = cel_from_kel(kel);
                     far = far_from_cel(cel);

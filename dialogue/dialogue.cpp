@@ -39,8 +39,8 @@ int finish(ending how, const std::string &failure, std::ostream &out, std::ostre
 
 } // namespace
 
-int dialogue(std::istream &in, std::ostream &out, std::ostream &err,
-             void (*pause)(std::ostream &)) {
+int dialogue(std::istream &in, std::ostream &out, std::ostream &err, void (*pause)(std::ostream &),
+             bool (*whole_lines)()) {
   ending how = ending::input_ended;
   std::string failure;
 
@@ -64,7 +64,7 @@ int dialogue(std::istream &in, std::ostream &out, std::ostream &err,
       }
       // Through unsigned char, so that bytes above 127 stay in tolower's domain.
       inscale = static_cast<char>(std::tolower(static_cast<unsigned char>(inscale)));
-      const outcome converted = convert(inscale, cel, far, kel, in, out);
+      const outcome converted = convert(inscale, cel, far, kel, in, out, whole_lines);
       if (converted == outcome::unknown_scale) {
         out << "Please enter a correct input scale!!!\n\n";
       } else {

@@ -12,7 +12,8 @@ int main() {
     tempconv::platform::prepare();
     std::cin.rdbuf(&tempconv::platform::input());
     std::cout.rdbuf(&tempconv::platform::output());
-    return tempconv::dialogue(std::cin, std::cout, std::cerr, tempconv::platform::pause);
+    return tempconv::dialogue(std::cin, std::cout, std::cerr, tempconv::platform::pause,
+                              tempconv::platform::reads_whole_lines);
   } catch (const std::exception &error) {
     // std::cerr flushes std::cout first, which must not throw again.
     std::cout.exceptions(std::ios::goodbit);

@@ -28,6 +28,15 @@ void fake_pause(std::ostream &out) {
   out << pause_text;
 }
 
+// The input as from a pipe, and as a terminal in its line mode hands over lines typed ahead: all
+// of it in one read.
+bool from_pipe() {
+  return false;
+}
+bool from_terminal() {
+  return true;
+}
+
 bool take(std::string_view &rest, std::string_view text) {
   if (!rest.starts_with(text)) {
     return false;
@@ -137,15 +146,18 @@ bool well_formed(std::string_view out, int status, std::string_view err) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-  std::istringstream in(std::string(reinterpret_cast<const char *>(data), size));
-  std::ostringstream out;
-  std::ostringstream err;
-  const int status = tempconv::dialogue(in, out, err, fake_pause);
-  if (!well_formed(out.str(), status, err.str())) {
-    static_cast<void>(
-        std::fprintf(stderr, "unexpected run: status %d\n--- output ---\n%s\n--- errors ---\n%s\n",
-                     status, out.str().c_str(), err.str().c_str()));
-    std::abort();
+  for (bool (*whole_lines)() : {from_pipe, from_terminal}) {
+    std::istringstream in(std::string(reinterpret_cast<const char *>(data), size));
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = tempconv::dialogue(in, out, err, fake_pause, whole_lines);
+    if (!well_formed(out.str(), status, err.str())) {
+      static_cast<void>(std::fprintf(
+          stderr, "unexpected run (%s): status %d\n--- output ---\n%s\n--- errors ---\n%s\n",
+          whole_lines() ? "from a terminal" : "from a pipe", status, out.str().c_str(),
+          err.str().c_str()));
+      std::abort();
+    }
   }
   return 0;
 }

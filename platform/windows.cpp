@@ -1,5 +1,4 @@
 #include "platform/buffers.h"
-#include "platform/lines.h"
 #include "platform/platform.h"
 
 #include <cstdlib>
@@ -30,9 +29,10 @@ std::streambuf &input() {
   return lasting<input_buffer<read_stdin>>();
 }
 
-// The console hands a line over only with Enter, so the rest of a line is dropped up to its line
-// end, as from a pipe.
-bool hands_over_lines(const std::streambuf & /*input*/) {
+// The console hands over whole lines too, but each of them ends with Enter (Ctrl-Z in the middle
+// of one ends the input), so the rest of a refused line is found as from a pipe: read up to its
+// line end, which never takes more than that line.
+bool reads_whole_lines() {
   return false;
 }
 
