@@ -8,12 +8,12 @@ Usage: terminal.py PROGRAM README [FIRST_REAL_TIME_SIGNAL LAST_REAL_TIME_SIGNAL]
 import contextlib
 import fcntl
 import os
-import pathlib
 import random
 import re
 import select
 import shutil
 import signal
+import struct
 import subprocess
 import sys
 import tempfile
@@ -32,7 +32,9 @@ PAUSE = e2e.PAUSE[:-1]
 # leaves the terminal as a job left it) shows once the program, run there as a job, has ended.
 # Options: "start", the steps that reach the pause instead of answering "c 25" in the foreground;
 # "command", the shell's command line; "ignore", a signal ignored before the program starts;
-# "non-blocking", the terminal left so, which the program must wait on, not spin.
+# "non-blocking", the terminal left so, which the program must wait on, not spin; "ahead", bytes
+# typed before the program starts while the terminal is out of line mode and leaves "\r" as it is,
+# as a shell's line editor has it, which line mode then hands over in one read.
 FG = [b"fg; echo status $?\n", 0.3, "waits", b"y"]
 PAUSE_CASES = [
     ("a plain key", [b"y"], 0),
@@ -90,6 +92,10 @@ PAUSE_CASES = [
       for text in (b"abc", b"25x", b"1e400 x")],
     ("2 and Ctrl-D, then 5 and Enter, read as 25", [b"y"], 0,
      {"start": [b"c\n", "shows Celsius : ", b"2\x04", b"5\n", "shows . . . "]}),
+    *[(f"c, abc and 25 typed ahead, with {name} line ends", [b"y"], 0,
+       {"ahead": end.join([b"c", b"abc", b"25", b""]), "start": ["shows temperature!!!",
+                                                                 "shows . . . "]})
+      for name, end in (("LF", b"\n"), ("CR", b"\r"))],
     ("a signal ignored from the start stays ignored", [signal.SIGHUP, 0.3, "waits", b"y"], 0,
      {"ignore": signal.SIGHUP}),
     ("Ctrl-\\", [b"\x1c"], -signal.SIGQUIT),
@@ -105,9 +111,20 @@ class Terminal:
     an interactive sh there that runs the program as a job, as a person at a terminal does."""
 
     def __init__(self, program, shell=False, command="{}", ignore=None, stdout=None, limit=None,
-                 blocking=True):
+                 blocking=True, ahead=b""):
         self.master, self.slave = os.openpty()
         self.before = termios.tcgetattr(self.slave)
+        if ahead:
+            raw = termios.tcgetattr(self.slave)
+            raw[0] &= ~termios.ICRNL
+            raw[3] &= ~termios.ICANON
+            termios.tcsetattr(self.slave, termios.TCSANOW, raw)
+            os.write(self.master, ahead)
+            deadline = time.monotonic() + 5
+            while self.pending() < len(ahead):
+                assert time.monotonic() < deadline, "the bytes typed ahead never arrived"
+                time.sleep(0.01)
+            termios.tcsetattr(self.slave, termios.TCSANOW, self.before)
         self.blocking = blocking
         os.set_blocking(self.slave, blocking)
         self.seen, self.mark, self.started = b"", 0, time.monotonic()
@@ -130,6 +147,10 @@ class Terminal:
             self.read_until(b"(c/f/k) : ")
             self.mark = 0
             self.program = int(subprocess.check_output(["pgrep", "-P", str(self.proc.pid)]))
+
+    def pending(self):
+        """How many bytes the terminal holds for its next read."""
+        return struct.unpack("i", fcntl.ioctl(self.slave, termios.FIONREAD, b"\0" * 4))[0]
 
     def running(self):
         if self.program == self.proc.pid:
@@ -283,7 +304,7 @@ def pause(steps, want, options=None):
         shell = isinstance(want, bytes)
         start = options.get("start")
         with Terminal(program, shell, options.get("command", "{}"), options.get("ignore"),
-                      blocking=not options.get("non-blocking")) as term:
+                      blocking=not options.get("non-blocking"), ahead=options.get("ahead")) as term:
             if start is None:
                 term.answer(b"(c/f/k) : ", b"c 25\n")
                 term.read_until(PAUSE)
@@ -326,7 +347,7 @@ def pause(steps, want, options=None):
 
 def background_stops(program, pairs=20000):
     """Stops that land while a handler sets the terminal: at the pause, a SIGCONT or a SIGTSTP,
-    then a SIGSTOP up to 60 us later. Each time the shell (a child that leads the terminal's
+    then a SIGSTOP up to 25 us later. Each time the shell (a child that leads the terminal's
     session) takes the terminal, sets it, types a line and continues the job in the background,
     which must leave both alone; then fg gives the terminal back."""
     master, slave = os.openpty()
@@ -347,11 +368,35 @@ def play_shell(program, master, slave, pairs):
     os.setsid()
     fcntl.ioctl(slave, termios.TIOCSCTTY, 0)
     before = termios.tcgetattr(slave)
-    job = subprocess.Popen([program], stdin=slave, stdout=slave, stderr=slave, process_group=0)
+    # The shell and the job each on a processor of its own, where the system can say so: the job
+    # then takes its signals as soon as they come, however busy the machine, and the stops land
+    # in its handlers about as often as on a quiet one.
+    cpus = sorted(os.sched_getaffinity(0)) if hasattr(os, "sched_setaffinity") else []
+
+    def start():
+        os.setpgid(0, 0)
+        if len(cpus) > 1:
+            os.sched_setaffinity(0, cpus[1:2])
+    job = subprocess.Popen([program], stdin=slave, stdout=slave, stderr=slave,
+                           preexec_fn=start).pid
+    if len(cpus) > 1:
+        os.sched_setaffinity(0, cpus[:1])
     signal.signal(signal.SIGTTOU, signal.SIG_IGN)
-    os.tcsetpgrp(slave, job.pid)
+    os.tcsetpgrp(slave, job)
     os.write(master, b"c 25\n")
     os.set_blocking(master, False)
+    stopped = [False]
+
+    def is_stopped():
+        """As the job's reports to the shell tell it."""
+        while (report := os.waitpid(job, os.WNOHANG | os.WUNTRACED | os.WCONTINUED))[0]:
+            assert os.WIFSTOPPED(report[1]) or os.WIFCONTINUED(report[1]), "the job ended"
+            stopped[0] = os.WIFSTOPPED(report[1])
+        return stopped[0]
+
+    def cont():
+        os.kill(job, signal.SIGCONT)
+        stopped[0] = False
 
     def until(done, what):
         deadline = time.monotonic() + 5
@@ -360,35 +405,41 @@ def play_shell(program, master, slave, pairs):
         with contextlib.suppress(BlockingIOError):
             os.read(master, 4096)  # the screen, kept from filling up
 
-    def state():
-        return pathlib.Path(f"/proc/{job.pid}/stat").read_text().rsplit(")", 1)[1].split()[0]
-
     def fg():
-        if state() == "T":
-            os.kill(job.pid, signal.SIGCONT)
-        return state() == "S" and not termios.tcgetattr(slave)[3] & termios.ICANON
+        if is_stopped():
+            cont()
+        return not is_stopped() and not termios.tcgetattr(slave)[3] & termios.ICANON
 
     until(fg, "the pause never took its key")
     for pair in range(pairs):
-        os.kill(job.pid, (signal.SIGCONT, signal.SIGTSTP)[pair % 2])
-        stop = time.perf_counter_ns() + random.randrange(60_000)
+        os.kill(job, (signal.SIGCONT, signal.SIGTSTP)[pair % 2])
+        stop = time.perf_counter_ns() + random.randrange(25_000)
         while time.perf_counter_ns() < stop:
             pass
-        os.kill(job.pid, signal.SIGSTOP)
-        os.waitpid(job.pid, os.WUNTRACED)
+        os.kill(job, signal.SIGSTOP)
+        until(is_stopped, f"pair {pair}: SIGSTOP never stopped the job")
         os.tcsetpgrp(slave, os.getpgrp())
         termios.tcsetattr(slave, termios.TCSANOW, before)
         os.write(master, b"line\n")
-        os.kill(job.pid, signal.SIGCONT)
-        # Back at its read, or stopped again (for reading, or for setting, the terminal).
-        until(lambda: state() in ("S", "T"), "the job never settled in the background")
+        cont()
+        # In the background the job stops again: for reading, or for setting, the terminal.
+        until(is_stopped, f"pair {pair}: the job never stopped in the background")
         assert termios.tcgetattr(slave) == before, f"pair {pair}: the job set the terminal"
         line = os.read(slave, 64) if select.select([slave], [], [], 0)[0] else b""
         assert line == b"line\n", f"pair {pair}: the line typed at the shell was {line!r}"
-        os.tcsetpgrp(slave, job.pid)
+        os.tcsetpgrp(slave, job)
         until(fg, f"pair {pair}: fg never gave the pause its key again")
-    os.write(master, b"y")
-    assert job.wait() == 0 and termios.tcgetattr(slave) == before, "the run ended badly"
+    # The key, until the job ends: fg may have caught it half-way through a stop, which it then
+    # finishes, putting back settings that drop the key.
+    deadline = time.monotonic() + 5
+    while not (report := os.waitpid(job, os.WNOHANG | os.WUNTRACED))[0] \
+            or os.WIFSTOPPED(report[1]):
+        assert time.monotonic() < deadline, "the pause never took its key"
+        if report[0]:
+            os.kill(job, signal.SIGCONT)
+        os.write(master, b"y")
+        time.sleep(0.01)
+    assert report[1] == 0 and termios.tcgetattr(slave) == before, "the run ended badly"
 
 
 # The signals that do not end the program through the pause, as the README says: those whose
