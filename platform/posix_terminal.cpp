@@ -19,6 +19,17 @@ termios keys{};
 volatile std::sig_atomic_t wants_key = 0;
 volatile std::sig_atomic_t stopping = 0;
 
+// Lets `sig` through, which a handler holds back with every other signal; returns the mask from
+// before.
+sigset_t let_through(int sig) {
+  sigset_t one{};
+  sigset_t before{};
+  sigemptyset(&one);
+  sigaddset(&one, sig);
+  static_cast<void>(sigprocmask(SIG_UNBLOCK, &one, &before));
+  return before;
+}
+
 // Sets the terminal from the facts of the moment, the same however often it runs. In the
 // foreground: the pause's settings while it wants its key, and otherwise those from before, with
 // whatever was typed after the key dropped (TCSAFLUSH), so that none of it reaches the shell. In
@@ -30,18 +41,16 @@ bool settle() {
   }
   // A stop and bg can still move the program to the background right here. The system refuses a
   // setting from the background, stopping the program with SIGTTOU, but only while that signal
-  // is let through: a handler holds back every other signal, so it is let through for the set.
-  sigset_t ttou{};
-  sigset_t held{};
-  sigemptyset(&ttou);
-  sigaddset(&ttou, SIGTTOU);
-  static_cast<void>(sigprocmask(SIG_UNBLOCK, &ttou, &held));
+  // is let through, so it is let through for the set. Where whoever started the program ignores
+  // SIGTTOU (the program keeps it so), the system lets that setting through: a shell never
+  // starts a job so.
+  const sigset_t before = let_through(SIGTTOU);
   const bool single = wants_key != 0 && stopping == 0;
   const bool set =
       retried([single] {
         return tcsetattr(STDIN_FILENO, single ? TCSANOW : TCSAFLUSH, single ? &keys : &saved);
       }) == 0;
-  static_cast<void>(sigprocmask(SIG_SETMASK, &held, nullptr));
+  static_cast<void>(sigprocmask(SIG_SETMASK, &before, nullptr));
   return set;
 }
 
@@ -71,11 +80,8 @@ void stop_by(int sig) {
   stopping = 1;
   static_cast<void>(settle());
   set_action(sig, SIG_DFL);
-  sigset_t stop{};
-  sigemptyset(&stop);
-  sigaddset(&stop, sig);
   static_cast<void>(raise(sig));
-  static_cast<void>(sigprocmask(SIG_UNBLOCK, &stop, nullptr));
+  static_cast<void>(let_through(sig));
   set_action(sig, stop_by);
   stopping = 0;
   static_cast<void>(settle());
@@ -189,10 +195,10 @@ bool keys_on() {
 // With every signal held back, so that none is taken between putting the terminal back and
 // handing the signals back to their previous actions; settle() lets SIGTTOU through.
 void keys_off() {
-  sigset_t held{};
+  sigset_t all{};
   sigset_t before{};
-  sigfillset(&held);
-  static_cast<void>(sigprocmask(SIG_SETMASK, &held, &before));
+  sigfillset(&all);
+  static_cast<void>(sigprocmask(SIG_SETMASK, &all, &before));
   wants_key = 0;
   static_cast<void>(settle());
   unguard_signals();
