@@ -121,7 +121,8 @@ class Terminal:
             termios.tcsetattr(self.slave, termios.TCSANOW, raw)
             os.write(self.master, ahead)
             deadline = time.monotonic() + 5
-            while self.pending() < len(ahead):
+            while struct.unpack("i", fcntl.ioctl(self.slave, termios.FIONREAD, b"    "))[0] \
+                    < len(ahead):
                 assert time.monotonic() < deadline, "the bytes typed ahead never arrived"
                 time.sleep(0.01)
             termios.tcsetattr(self.slave, termios.TCSANOW, self.before)
@@ -147,10 +148,6 @@ class Terminal:
             self.read_until(b"(c/f/k) : ")
             self.mark = 0
             self.program = int(subprocess.check_output(["pgrep", "-P", str(self.proc.pid)]))
-
-    def pending(self):
-        """How many bytes the terminal holds for its next read."""
-        return struct.unpack("i", fcntl.ioctl(self.slave, termios.FIONREAD, b"\0" * 4))[0]
 
     def running(self):
         if self.program == self.proc.pid:
@@ -377,25 +374,24 @@ def play_shell(program, master, slave, pairs):
         os.setpgid(0, 0)
         if len(cpus) > 1:
             os.sched_setaffinity(0, cpus[1:2])
-    job = subprocess.Popen([program], stdin=slave, stdout=slave, stderr=slave,
-                           preexec_fn=start).pid
+    job = subprocess.Popen([program], stdin=slave, stdout=slave, stderr=slave, preexec_fn=start)
     if len(cpus) > 1:
         os.sched_setaffinity(0, cpus[:1])
     signal.signal(signal.SIGTTOU, signal.SIG_IGN)
-    os.tcsetpgrp(slave, job)
+    os.tcsetpgrp(slave, job.pid)
     os.write(master, b"c 25\n")
     os.set_blocking(master, False)
     stopped = [False]
 
     def is_stopped():
         """As the job's reports to the shell tell it."""
-        while (report := os.waitpid(job, os.WNOHANG | os.WUNTRACED | os.WCONTINUED))[0]:
+        while (report := os.waitpid(job.pid, os.WNOHANG | os.WUNTRACED | os.WCONTINUED))[0]:
             assert os.WIFSTOPPED(report[1]) or os.WIFCONTINUED(report[1]), "the job ended"
             stopped[0] = os.WIFSTOPPED(report[1])
         return stopped[0]
 
     def cont():
-        os.kill(job, signal.SIGCONT)
+        os.kill(job.pid, signal.SIGCONT)
         stopped[0] = False
 
     def until(done, what):
@@ -412,11 +408,11 @@ def play_shell(program, master, slave, pairs):
 
     until(fg, "the pause never took its key")
     for pair in range(pairs):
-        os.kill(job, (signal.SIGCONT, signal.SIGTSTP)[pair % 2])
+        os.kill(job.pid, (signal.SIGCONT, signal.SIGTSTP)[pair % 2])
         stop = time.perf_counter_ns() + random.randrange(25_000)
         while time.perf_counter_ns() < stop:
             pass
-        os.kill(job, signal.SIGSTOP)
+        os.kill(job.pid, signal.SIGSTOP)
         until(is_stopped, f"pair {pair}: SIGSTOP never stopped the job")
         os.tcsetpgrp(slave, os.getpgrp())
         termios.tcsetattr(slave, termios.TCSANOW, before)
@@ -427,16 +423,16 @@ def play_shell(program, master, slave, pairs):
         assert termios.tcgetattr(slave) == before, f"pair {pair}: the job set the terminal"
         line = os.read(slave, 64) if select.select([slave], [], [], 0)[0] else b""
         assert line == b"line\n", f"pair {pair}: the line typed at the shell was {line!r}"
-        os.tcsetpgrp(slave, job)
+        os.tcsetpgrp(slave, job.pid)
         until(fg, f"pair {pair}: fg never gave the pause its key again")
     # The key, until the job ends: fg may have caught it half-way through a stop, which it then
     # finishes, putting back settings that drop the key.
     deadline = time.monotonic() + 5
-    while not (report := os.waitpid(job, os.WNOHANG | os.WUNTRACED))[0] \
+    while not (report := os.waitpid(job.pid, os.WNOHANG | os.WUNTRACED))[0] \
             or os.WIFSTOPPED(report[1]):
         assert time.monotonic() < deadline, "the pause never took its key"
         if report[0]:
-            os.kill(job, signal.SIGCONT)
+            os.kill(job.pid, signal.SIGCONT)
         os.write(master, b"y")
         time.sleep(0.01)
     assert report[1] == 0 and termios.tcgetattr(slave) == before, "the run ended badly"

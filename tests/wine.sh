@@ -7,11 +7,11 @@
 set -u
 case $1 in
 start)
-  # The persistent server refuses to start without the prefix's folder; the first run would
-  # then start a server of its own, which ends, with the services that a new prefix starts, a
-  # moment after the run does: just as the next test starts. So the prefix is made by a first
-  # run, every process of that server is waited out, and only then is the tests' server started
-  # and warmed up. Its output goes to a file, so that no test waits on a pipe that it keeps open.
+  # The persistent server refuses to start without the prefix's folder, and a first run then
+  # starts a server of its own, which ends once that run and the services that it started are
+  # gone: maybe just as the next test starts. So a first run makes the prefix, its server is
+  # waited out, and only then is the tests' server started and warmed up, its output to a file,
+  # so that no test waits on a pipe that it keeps open.
   log=$WINEPREFIX.log
   mkdir -p "$WINEPREFIX" &&
     { wine "$2" </dev/null >"$log" 2>&1; wineserver -w; } &&
