@@ -40,45 +40,20 @@ void fake_pause(std::ostream &out) {
   out << "Press any key to continue . . . \n";
 }
 
-// Input read as from a pipe, or from a terminal in its line mode that hands over the whole string
-// in one read, as it does with lines typed ahead of the program.
+// Input read as from a pipe, not a terminal.
 bool from_pipe() {
   return false;
 }
-bool from_terminal() {
-  return true;
-}
 
 // The exit status, what was written to standard output, and what to standard error.
-std::tuple<int, std::string, std::string> run(const std::string &input, std::size_t room,
-                                              bool (*whole_lines)() = from_pipe) {
+std::tuple<int, std::string, std::string> run(const std::string &input, std::size_t room) {
   std::istringstream in(input);
   std::string area(room, '\0');
   filling_buffer buffer(area);
   std::ostream out(&buffer);
   std::ostringstream err;
-  const int status = tempconv::dialogue(in, out, err, fake_pause, whole_lines);
+  const int status = tempconv::dialogue(in, out, err, fake_pause, from_pipe);
   return {status, buffer.written(), err.str()};
-}
-
-// At a terminal, the rest of a refused line is dropped up to its first line end, "\r" included,
-// and no further: the lines handed over with it are still answers. A line without an end, which
-// Ctrl-D hands over, is dropped whole.
-TEST(Dialogue, RefusedLineAtATerminalKeepsTheLinesAfterIt) {
-  const std::string refused = "Enter the temperature in Celsius : Please enter a correct "
-                              "temperature!!!\n\nEnter the temperature in Celsius : ";
-  const std::string results = "\nTemperature in Fahrenheit is : 77\nTemperature in Kelvin is : "
-                              "298.15\n\nPress any key to continue . . . \n";
-  for (const auto &[input, status, ending] : {
-           std::tuple{"c\nabc\n25\n", 0, refused + results},
-           std::tuple{"c\rabc\r25\r", 0, refused + results},
-           std::tuple{"c\r\n1e400 x\r\n25\r\n", 0, refused + results},
-           std::tuple{"c\nabc 25", 1, refused + "\n"},
-       }) {
-    const auto [got, out, err] = run(input, 4096, from_terminal);
-    EXPECT_EQ(got, status) << input;
-    EXPECT_TRUE(out.ends_with(ending)) << input << " shows " << out;
-  }
 }
 
 TEST(Dialogue, OutputFailingAtAnyByteIsReported) {
