@@ -72,9 +72,10 @@ PAUSE_CASES = [
       signal.SIGCONT, 1.5, "shows line 42", *FG], b"status 0"),
     # A program that crashed can leave a shared terminal non-blocking; it is waited on alike, and
     # so is its output, which is the same open file, while Ctrl-S holds it.
-    ("a non-blocking terminal", ["waits", b"y"], 0, {"non-blocking": True}),
+    # Each waits a second, so that a spin shows against a sanitizer's cost of starting.
+    ("a non-blocking terminal", ["waits", 1.0, b"y"], 0, {"non-blocking": True}),
     ("a non-blocking terminal held by Ctrl-S before the results", ["waits", b"y"], 0,
-     {"non-blocking": True, "start": ["shows (c/f/k) : ", b"\x13", b"c 25\n", 0.3, "waits",
+     {"non-blocking": True, "start": ["shows (c/f/k) : ", b"\x13", b"c 25\n", 1.0, "waits",
                                       b"\x11", "shows . . . "]}),
     # select() is never restarted after a handler: the wait for the rest of a key is made again,
     # so that the key's later bytes reach the pause, not the shell.
