@@ -121,9 +121,10 @@ class Terminal:
             raw[3] &= ~termios.ICANON
             termios.tcsetattr(self.slave, termios.TCSANOW, raw)
             os.write(self.master, ahead)
+            def held():
+                return struct.unpack("i", fcntl.ioctl(self.slave, termios.FIONREAD, b"    "))[0]
             deadline = time.monotonic() + 5
-            while struct.unpack("i", fcntl.ioctl(self.slave, termios.FIONREAD, b"    "))[0] \
-                    < len(ahead):
+            while held() < len(ahead):
                 assert time.monotonic() < deadline, "the bytes typed ahead never arrived"
                 time.sleep(0.01)
             termios.tcsetattr(self.slave, termios.TCSANOW, self.before)
@@ -382,18 +383,20 @@ def play_shell(program, master, slave, pairs):
     os.tcsetpgrp(slave, job.pid)
     os.write(master, b"c 25\n")
     os.set_blocking(master, False)
-    stopped = [False]
+    stopped = False
 
     def is_stopped():
         """As the job's reports to the shell tell it."""
+        nonlocal stopped
         while (report := os.waitpid(job.pid, os.WNOHANG | os.WUNTRACED | os.WCONTINUED))[0]:
             assert os.WIFSTOPPED(report[1]) or os.WIFCONTINUED(report[1]), "the job ended"
-            stopped[0] = os.WIFSTOPPED(report[1])
-        return stopped[0]
+            stopped = os.WIFSTOPPED(report[1])
+        return stopped
 
     def cont():
+        nonlocal stopped
         os.kill(job.pid, signal.SIGCONT)
-        stopped[0] = False
+        stopped = False
 
     def until(done, what):
         deadline = time.monotonic() + 5
