@@ -111,6 +111,11 @@ CASES = [
     ("a word", b"celsius\n25\n", converted(CEL, WRONG_TEMP, CEL, c(b"77", b"298.15"))),
     ("rest of a wrong line dropped", b"c\nabc 30\n25\n",
      converted(CEL, WRONG_TEMP, CEL, c(b"77", b"298.15"))),
+    # However the reads split it: longer than a read, or its rest in a later write.
+    ("rest of a wrong line longer than a read", b"c\nabc" + b"x" * 100_000 + b"\n25\n",
+     converted(CEL, WRONG_TEMP, CEL, c(b"77", b"298.15"))),
+    ("rest of a wrong line written later", [b"c\nab", b"c 30\n25\n"],
+     converted(CEL, WRONG_TEMP, CEL, c(b"77", b"298.15"))),
     ("inf and nan", b"c\ninf\nnan\n-inf\n25\n",
      converted(*[CEL, WRONG_TEMP] * 3, CEL, c(b"77", b"298.15"))),
     ("beyond double range", b"k\n1e400\n300\n",
@@ -379,15 +384,15 @@ def report(results):
 
 
 def report_checks(checks):
-    """Runs each (name, check) in turn, where a check fails by raising AssertionError; prints
-    and returns as report does."""
+    """Runs each (name, check) in turn, where a check fails by raising AssertionError, and returns
+    why it cannot run here where it cannot; prints and returns as report does."""
     def results():
         for name, check in checks:
             try:
-                check()
-                yield name, []
+                problems = check() or []
             except AssertionError as problem:
-                yield name, [str(problem)]
+                problems = [str(problem)]
+            yield name, problems
     return report(results())
 
 

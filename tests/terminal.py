@@ -34,7 +34,8 @@ PAUSE = e2e.PAUSE[:-1]
 # "command", the shell's command line; "ignore", a signal ignored before the program starts;
 # "non-blocking", the terminal left so, which the program must wait on, not spin; "ahead", bytes
 # typed before the program starts while the terminal is out of line mode and leaves "\r" as it is,
-# as a shell's line editor has it, which line mode then hands over in one read.
+# as a shell's line editor has it, which line mode then hands over in one read; "needs", a command
+# without which the row is skipped.
 FG = [b"fg; echo status $?\n", 0.3, "waits", b"y"]
 PAUSE_CASES = [
     ("a plain key", [b"y"], 0),
@@ -85,12 +86,13 @@ PAUSE_CASES = [
     ("a stop that the kernel discards, for a session leader", [signal.SIGTSTP, 0.3, "waits", b"y"],
      0),
     ("a key held down", ["held"], 0),
-    # Ctrl-D hands a refused text over without a line end: the line typed at the new prompt is
-    # the answer, not the rest of the refused one.
-    *[(f"{text.decode()} and Ctrl-D refused, then 25 and Enter", [b"y"], 0,
-       {"start": [b"c\n", "shows Celsius : ", text + b"\x04", "shows Celsius : ", b"25\n",
+    # A refused line's rest is dropped whole, and no more: Ctrl-D hands a refused text over
+    # without a line end, and the line typed at the new prompt is the answer.
+    *[(f"{text.decode()} and {key} refused, then 25 and Enter", [b"y"], 0,
+       {"start": [b"c\n", "shows Celsius : ", text + end, "shows Celsius : ", b"25\n",
                   "shows . . . "]})
-      for text in (b"abc", b"25x", b"1e400 x")],
+      for text, key, end in ((b"abc", "Ctrl-D", b"\x04"), (b"25x", "Ctrl-D", b"\x04"),
+                             (b"1e400 x", "Ctrl-D", b"\x04"), (b"25x 30", "Enter", b"\n"))],
     ("2 and Ctrl-D, then 5 and Enter, read as 25", [b"y"], 0,
      {"start": [b"c\n", "shows Celsius : ", b"2\x04", b"5\n", "shows . . . "]}),
     *[(f"c, abc and 25 typed ahead, with {name} line ends", [b"y"], 0,
@@ -100,11 +102,10 @@ PAUSE_CASES = [
     ("a signal ignored from the start stays ignored", [signal.SIGHUP, 0.3, "waits", b"y"], 0,
      {"ignore": signal.SIGHUP}),
     ("Ctrl-\\", [b"\x1c"], -signal.SIGQUIT),
-]
-if shutil.which("setsid"):
     # Standard input is a terminal, but not the program's own: the pause does not wait.
-    PAUSE_CASES.append(("run by setsid -w", [], b"status 0",
-                        {"start": [b"c 25\n"], "command": "setsid -w {}; echo status $?"}))
+    ("run by setsid -w", [], b"status 0",
+     {"start": [b"c 25\n"], "command": "setsid -w {}; echo status $?", "needs": "setsid"}),
+]
 
 
 class Terminal:
@@ -257,11 +258,17 @@ def end_of_input(answers, shown_end):
     return check
 
 
+# Linux's number for it, which Python names only from 3.10 on.
+F_SETPIPE_SZ = getattr(fcntl, "F_SETPIPE_SZ", 1031 if sys.platform.startswith("linux") else None)
+
+
 def interrupted_write(program):
     """A signal while the pause's prompt waits on a full pipe fails nothing: the prompt goes out
     once the pipe drains, and the pause then waits for its key."""
+    if F_SETPIPE_SZ is None:
+        return "this system cannot shrink a pipe (Linux's F_SETPIPE_SZ)"
     reader, writer = os.pipe()
-    fcntl.fcntl(writer, fcntl.F_SETPIPE_SZ, 4096)
+    fcntl.fcntl(writer, F_SETPIPE_SZ, 4096)
     before_pause = e2e.converted(e2e.CEL, e2e.c(b"77", b"298.15"))[0][:-len(e2e.PAUSE)]
     os.write(writer, b"-" * (4096 - len(before_pause)))
     with Terminal(program, stdout=writer) as term:
@@ -300,6 +307,8 @@ def pause(steps, want, options=None):
     def check(program):
         """The pause waits for one key, takes all of it without echo, and restores the terminal
         on every way out."""
+        if (tool := options.get("needs")) and not shutil.which(tool):
+            return f"there is no {tool} here"
         shell = isinstance(want, bytes)
         start = options.get("start")
         with Terminal(program, shell, options.get("command", "{}"), options.get("ignore"),
@@ -488,8 +497,7 @@ def main():
              ("stops while a handler sets the terminal", background_stops),
              ("every guarded signal", lambda p: every_guarded_signal(p, real_time))]
     cases += [(name, pause(*case)) for name, *case in PAUSE_CASES]
-    if hasattr(fcntl, "F_SETPIPE_SZ"):
-        cases.append(("a signal while the prompt waits on a full pipe", interrupted_write))
+    cases.append(("a signal while the prompt waits on a full pipe", interrupted_write))
     return e2e.report_checks((name, lambda check=check: check(program)) for name, check in cases)
 
 
