@@ -384,8 +384,8 @@ def report(results):
 
 
 def report_checks(checks):
-    """Runs each (name, check) in turn, where a check fails by raising AssertionError, and returns
-    why it cannot run here where it cannot; prints and returns as report does."""
+    """Runs each (name, check) in turn, where a check fails by raising AssertionError, or returns
+    why it cannot run here; prints and returns as report does."""
     def results():
         for name, check in checks:
             try:

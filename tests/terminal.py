@@ -86,13 +86,15 @@ PAUSE_CASES = [
     ("a stop that the kernel discards, for a session leader", [signal.SIGTSTP, 0.3, "waits", b"y"],
      0),
     ("a key held down", ["held"], 0),
-    # A refused line's rest is dropped whole, and no more: Ctrl-D hands a refused text over
-    # without a line end, and the line typed at the new prompt is the answer.
-    *[(f"{text.decode()} and {key} refused, then 25 and Enter", [b"y"], 0,
-       {"start": [b"c\n", "shows Celsius : ", text + end, "shows Celsius : ", b"25\n",
+    # Ctrl-D hands a refused text over without a line end: the line typed at the new prompt is
+    # the answer, not the rest of the refused one.
+    *[(f"{text.decode()} and Ctrl-D refused, then 25 and Enter", [b"y"], 0,
+       {"start": [b"c\n", "shows Celsius : ", text + b"\x04", "shows Celsius : ", b"25\n",
                   "shows . . . "]})
-      for text, key, end in ((b"abc", "Ctrl-D", b"\x04"), (b"25x", "Ctrl-D", b"\x04"),
-                             (b"1e400 x", "Ctrl-D", b"\x04"), (b"25x 30", "Enter", b"\n"))],
+      for text in (b"abc", b"25x", b"1e400 x")],
+    # A refused line's rest is dropped whole, words after the refused one included.
+    ("25x 30 refused, then 25", [b"y"], 0, {"start": [
+        b"c\n", "shows Celsius : ", b"25x 30\n", "shows Celsius : ", b"25\n", "shows . . . "]}),
     ("2 and Ctrl-D, then 5 and Enter, read as 25", [b"y"], 0,
      {"start": [b"c\n", "shows Celsius : ", b"2\x04", b"5\n", "shows . . . "]}),
     *[(f"c, abc and 25 typed ahead, with {name} line ends", [b"y"], 0,
