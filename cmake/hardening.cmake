@@ -1,8 +1,7 @@
 # Hardening that costs a run nothing measurable, wherever the toolchain has it: a stack protector
 # in the functions that hold arrays, the C library's checked calls where a buffer's size is
-# known, and full RELRO (the GOT made read-only before main). The program stays a static non-PIE
-# executable: a static PIE relocates itself at every start and takes about 1.7 times the
-# instructions of a run.
+# known, and full RELRO (the GOT made read-only before main). No PIE: a static one relocates
+# itself at every start (doc/performance.md).
 include(CheckCXXCompilerFlag)
 include(CheckLinkerFlag)
 

@@ -3,9 +3,10 @@
 # documentation directory, a machine-readable copyright file made from LICENSE and a changelog
 # made from CHANGELOG.md, both in Debian's formats.
 
-# Reads CHANGELOG.md, whose releases are headed "## VERSION (YYYY-MM-DD HH:MM UTC)", into
-# `changelog` (in Debian's format) and the date of its newest release into `release_date`
-# (YYYY-MM-DD). The newest release must be the project's version.
+# Reads CHANGELOG.md, whose releases are headed "## VERSION (YYYY-MM-DD HH:MM UTC)", each with a
+# closing group "### TITLE" of its own, into `changelog` (in Debian's format) and the date of its
+# newest release into `release_date` (YYYY-MM-DD). The newest release must be the project's
+# version.
 function(tempconv_read_changes changelog release_date)
   file(STRINGS ${PROJECT_SOURCE_DIR}/CHANGELOG.md lines)
   set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
@@ -40,6 +41,8 @@ function(tempconv_read_changes changelog release_date)
       list(GET weekdays ${weekday} weekday_name)
       string(APPEND text "${signature}${PROJECT_NAME} (${version}) unstable; urgency=medium\n\n")
       set(signature "\n -- ${CPACK_PACKAGE_CONTACT}  ${weekday_name}, ${day} ${month_name} ${year} ${time}:00 +0000\n\n")
+    elseif(NOT newest STREQUAL "" AND line MATCHES "^### (.*)")
+      string(APPEND text "\n  [ ${CMAKE_MATCH_1} ]\n")
     elseif(NOT newest STREQUAL "" AND line MATCHES "^- (.*)")
       string(APPEND text "  * ${CMAKE_MATCH_1}\n")
     elseif(NOT newest STREQUAL "" AND line MATCHES "^  (.*)")

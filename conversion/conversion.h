@@ -7,15 +7,10 @@ namespace tempconv {
 // How a conversion ended.
 enum class outcome { converted, unknown_scale, input_ended };
 
-// The conversion for a scale letter ("c", "f" or "k", already in lower case): asks for a
-// temperature on that scale until one can be converted, stores it in its own variable, computes
-// the other two and writes them. Any other letter is left to the caller as unknown_scale. The
-// input ends (input_ended) at its end, also where a refused text ran into it. A failed write
-// throws from `out`, which the caller sets to throw on badbit. A failed read throws what `in`'s
-// buffer throws: from `in` where the stream reads (white space, the rest of a refused line), and
-// from the buffer itself, passing `in` by and leaving it good, where the number reader reads it.
-// `whole_lines` tells, once a temperature is refused, whether `in`'s reads hand over whole lines
-// (a terminal in its line mode), so that the rest of the refused line is already held.
+// For a lower-case scale letter, asks for a temperature until one converts or the input ends,
+// and writes the other two; any other letter is unknown_scale. Failed writes and reads throw, a
+// read's from `in`'s buffer, which may leave `in` good. `whole_lines` tells whether `in` hands
+// over whole lines (a terminal's), so that a refused line's rest is only what it already holds.
 outcome convert(char inscale, double &cel, double &far, double &kel, std::istream &in,
                 std::ostream &out, bool (*whole_lines)());
 

@@ -17,9 +17,8 @@ void prepare() {
   set_action(SIGXFSZ, SIG_IGN);
 }
 
-// select() works on a terminal everywhere, where poll() does not (macOS). Out of line, so that
-// every read and write does not pay for the set of descriptors on its stack, and the stack
-// protector's check that comes with it.
+// select() works on a terminal everywhere, where poll() does not (macOS). Out of line, so that no
+// read or write carries its descriptor set and stack check (doc/performance.md).
 [[gnu::noinline]] bool wait_for(int fd, direction way, timeval *within) {
   return retried([&] {
            fd_set set{};
@@ -33,12 +32,9 @@ void prepare() {
 namespace {
 
 // Standard input and output may be non-blocking (a crashed program can leave a shared terminal
-// so, and a terminal's input and output are one open file): a call that finds nothing to read
-// yet, or no room (a terminal held by Ctrl-S), is made again once `fd` is ready, however long
-// that takes; what is there then (data, room, the end, a failure) is for the call to find. The
-// flags, which other programs share, stay as they are. Declared inline, a hint that g++ 12
-// follows: the whole read then goes into the input buffer's refill, one call less a read (the
-// benchmark's count shows it). Forced inline, it makes the read too large for g++ to take there.
+// so): a call that finds no data or no room yet is made again once `fd` is ready, and the flags,
+// which other programs share, stay as they are. Inline, so that the read fits into the input
+// buffer's refill (doc/performance.md).
 template <typename Call> inline ssize_t as_if_blocking(int fd, direction way, Call call) {
   ssize_t done = 0;
   while ((done = retried(call)) < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {

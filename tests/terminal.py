@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """Runs the built tempconv on a pseudo-terminal, as a person at a terminal would: the README's
-sample session, end of input, and the pause's wait for one key, which must leave the terminal
-as it found it.
+sample session and the manual page's examples, end of input, and the pause's wait for one key,
+which must leave the terminal as it found it.
 
-Usage: terminal.py PROGRAM README [FIRST_REAL_TIME_SIGNAL LAST_REAL_TIME_SIGNAL]"""
+Usage: terminal.py PROGRAM README MANUAL_PAGE [FIRST_REAL_TIME_SIGNAL LAST_REAL_TIME_SIGNAL]"""
 
 import contextlib
 import fcntl
@@ -227,6 +227,62 @@ def readme_session(program, readme):
     """The sample session in the README is what a terminal really shows."""
     block = re.search(r"```console\n\$ [^\n]*\n(.*?)```", open(readme).read(), re.S)
     assert block, "the README has no ```console block starting with a $ command"
+    session(program, block.group(1))
+
+
+def roff_text(line):
+    """A line of a manual page's no-fill block as the page shows it."""
+    shown = {"&": "", "(aq": "'", "-": "-", "e": "\\"}
+    return re.sub(r"\\(\(aq|&|-|e)", lambda escape: shown[escape.group(1)], line)
+
+
+def commands(blocks):
+    """Each `$ ` command of the blocks, with the lines shown after it."""
+    examples = []
+    for block in blocks:
+        for line in block.splitlines():
+            if line.startswith("$ "):
+                examples.append((line[2:], []))
+            else:
+                examples[-1][1].append(line + "\n")
+    assert examples, "the examples show no command"
+    return [(command, "".join(shown)) for command, shown in examples]
+
+
+def man_examples(page):
+    """The commands of the manual page's examples."""
+    section = re.search(r"^\.SH EXAMPLES\n(.*?)(^\.SH |\Z)", open(page).read(), re.S | re.M)
+    assert section, "the manual page has no EXAMPLES section"
+    return commands("\n".join(map(roff_text, block.splitlines()))
+                    for block in re.findall(r"^\.nf\n(.*?)^\.fi$", section.group(1), re.S | re.M))
+
+
+def readme_examples(readme):
+    """The commands of the README's console blocks after its session."""
+    return commands(re.findall(r"```console\n(.*?)```", open(readme).read(), re.S)[1:])
+
+
+def example(command, shown):
+    def check(program):
+        """An example of the documents, run: a session on the terminal as the README's is, and
+        any other command by sh, with the program both first on the PATH and in the README's
+        build/release, its standard output and standard error shown together."""
+        if command == "tempconv":
+            return session(program, shown)
+        with tempfile.TemporaryDirectory() as work:
+            os.makedirs(os.path.join(work, "build/release"))
+            for link in ("tempconv", "build/release/tempconv"):
+                os.symlink(os.path.abspath(program), os.path.join(work, link))
+            ran = subprocess.run(["sh", "-c", command], cwd=work, stdin=subprocess.DEVNULL,
+                                 stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=20,
+                                 env=dict(os.environ, PATH=work + os.pathsep + os.environ["PATH"]))
+        got = e2e.uncounted(ran.stdout).decode()
+        assert got == shown, f"{command} shows\n{got}rather than\n{shown}"
+    return check
+
+
+def session(program, shown_text):
+    """A person answers x, c and 25, then presses a key: the terminal shows `shown_text`."""
     with Terminal(program) as term:
         for prompt, answer in [(b"(c/f/k) : ", b"x\n"), (b"(c/f/k) : ", b"c\n"),
                                (b"Celsius : ", b"25\n")]:
@@ -235,7 +291,7 @@ def readme_session(program, readme):
         term.answer(PAUSE, b"y")
         status, shown, _ = term.finish()
     assert status == 0, f"exit status {status}"
-    assert shown.decode() == block.group(1), f"the terminal shows\n{shown!r}"
+    assert shown.decode() == shown_text, f"the terminal shows\n{shown!r}"
 
 
 # Ctrl-D on an empty line ends the input, also right after a refused temperature (ended by a first
@@ -487,17 +543,23 @@ def real_time_cases(first, last):
 
 
 def main():
-    program, readme = sys.argv[1:3]
+    program, readme, page = sys.argv[1:4]
     real_time = range(0)
-    if len(sys.argv) == 5:
-        first, last = map(int, sys.argv[3:5])
-        real_time = range(first, last + 1)
-        PAUSE_CASES.extend(real_time_cases(first, last))
     cases = [("README sample session", lambda p: readme_session(p, readme)),
+             *[(f"README example: {command}", example(command, shown))
+               for command, shown in readme_examples(readme)],
+             *[(f"manual page example: {command}", example(command, shown))
+               for command, shown in man_examples(page)],
              *[(name, end_of_input(*case)) for name, *case in END_CASES],
              ("the pause's prompt cannot be written", failed_prompt),
              ("stops while a handler sets the terminal", background_stops),
              ("every guarded signal", lambda p: every_guarded_signal(p, real_time))]
+    if len(sys.argv) == 6:
+        first, last = map(int, sys.argv[4:6])
+        real_time = range(first, last + 1)
+        PAUSE_CASES.extend(real_time_cases(first, last))
+    else:
+        cases.append(("the real-time signals", lambda p: "the program's C library has none here"))
     cases += [(name, pause(*case)) for name, *case in PAUSE_CASES]
     cases.append(("a signal while the prompt waits on a full pipe", interrupted_write))
     return e2e.report_checks((name, lambda check=check: check(program)) for name, check in cases)
