@@ -30,12 +30,9 @@ struct shown {
   const double *value;
 };
 
-// Drops the rest of a refused line. Where the input's reads hand over whole lines, the rest
-// came with the refused text and is dropped from what is held, up to the first line end there or
-// all of it where it holds none (Ctrl-D ended the line without one): what follows in the same
-// read, and what is typed next, is the answer. A block typed ahead of the program, handed over in
-// one read, keeps "\r" as its line end where a shell's line editor read it untranslated.
-// Elsewhere the rest goes up to the line end, however the reads split it.
+// Drops the rest of a refused line. Where reads hand over whole lines, that is what is held up to
+// its first line end ("\r" too, which a block typed ahead keeps), or all of it after Ctrl-D, so
+// that lines typed ahead stay answers; elsewhere, up to the line end however the reads split it.
 void drop_rest_of_line(std::istream &in, bool (*whole_lines)()) {
   if (!whole_lines()) {
     in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');

@@ -16,11 +16,8 @@ std::streambuf &input();
 // Standard output, whose writes report the system's reason for a failure (see buffers.h).
 std::streambuf &output();
 
-// Whether standard input's reads hand over whole lines, never one split between two reads: a
-// terminal in its line mode does, a line at a time, ended by Enter, or by Ctrl-D after some text,
-// which hands that text over without a line end. What arrived while the terminal was out of line
-// mode (typed ahead while a shell's line editor read its command) comes in one read, every line
-// of it at once. Asked only once a temperature is refused.
+// Whether standard input's reads hand over whole lines (a terminal in its line mode): a line a
+// read, ended by Enter or by Ctrl-D without a line end, and a block typed ahead all in one.
 bool reads_whole_lines();
 
 // Writes the pause prompt to `out`, waits for one key press where a person can give one (on

@@ -34,8 +34,9 @@ PAUSE = e2e.PAUSE[:-1]
 # "command", the shell's command line; "ignore", a signal ignored before the program starts;
 # "non-blocking", the terminal left so, which the program must wait on, not spin; "ahead", bytes
 # typed before the program starts while the terminal is out of line mode and leaves "\r" as it is,
-# as a shell's line editor has it, which line mode then hands over in one read; "needs", a command
-# without which the row is skipped.
+# as a shell's line editor has it, which line mode then hands over in one read; "read fails", the
+# number of the program's read of the terminal that strace makes fail; "needs", a command without
+# which the row is skipped.
 FG = [b"fg; echo status $?\n", 0.3, "waits", b"y"]
 PAUSE_CASES = [
     ("a plain key", [b"y"], 0),
@@ -104,10 +105,21 @@ PAUSE_CASES = [
     ("a signal ignored from the start stays ignored", [signal.SIGHUP, 0.3, "waits", b"y"], 0,
      {"ignore": signal.SIGHUP}),
     ("Ctrl-\\", [b"\x1c"], -signal.SIGQUIT),
+    # The results are all written when the key's read fails: the run ends as if it came.
+    ("the key's read fails", [], 0,
+     {"start": [b"c 25\n", "shows . . . "], "read fails": 2, "needs": "strace"}),
     # Standard input is a terminal, but not the program's own: the pause does not wait.
     ("run by setsid -w", [], b"status 0",
      {"start": [b"c 25\n"], "command": "setsid -w {}; echo status $?", "needs": "setsid"}),
 ]
+
+
+def failing_read(nth, terminal):
+    """The command that makes the program's `nth` read of `terminal` fail, or none."""
+    if nth is None:
+        return []
+    return ["strace", "-qq", "-o", os.devnull, "-E", "ASAN_OPTIONS=detect_leaks=0", "-P",
+            os.ttyname(terminal), "-e", "trace=read", "-e", f"inject=read:error=EIO:when={nth}"]
 
 
 class Terminal:
@@ -115,7 +127,7 @@ class Terminal:
     an interactive sh there that runs the program as a job, as a person at a terminal does."""
 
     def __init__(self, program, shell=False, command="{}", ignore=None, stdout=None, limit=None,
-                 blocking=True, ahead=b""):
+                 blocking=True, ahead=b"", read_fails=None):
         self.master, self.slave = os.openpty()
         self.before = termios.tcgetattr(self.slave)
         if ahead:
@@ -144,9 +156,9 @@ class Terminal:
             if limit is not None:
                 resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
         self.proc = subprocess.Popen(
-            ["sh", "-i"] if shell else [program], stdin=self.slave, stdout=stdout or self.slave,
-            stderr=self.slave, env=dict(os.environ, PS1="$ ", ENV=""), start_new_session=True,
-            preexec_fn=prepare)
+            ["sh", "-i"] if shell else failing_read(read_fails, self.slave) + [program],
+            stdin=self.slave, stdout=stdout or self.slave, stderr=self.slave,
+            env=dict(os.environ, PS1="$ ", ENV=""), start_new_session=True, preexec_fn=prepare)
         self.program = self.proc.pid
         if shell:
             os.write(self.master, command.format(program).encode() + b"\n")
@@ -370,7 +382,8 @@ def pause(steps, want, options=None):
         shell = isinstance(want, bytes)
         start = options.get("start")
         with Terminal(program, shell, options.get("command", "{}"), options.get("ignore"),
-                      blocking=not options.get("non-blocking"), ahead=options.get("ahead")) as term:
+                      blocking=not options.get("non-blocking"), ahead=options.get("ahead"),
+                      read_fails=options.get("read fails")) as term:
             if start is None:
                 term.answer(b"(c/f/k) : ", b"c 25\n")
                 term.read_until(PAUSE)
