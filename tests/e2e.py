@@ -205,6 +205,13 @@ def feed(pieces, fifo, blocking):
     return reader
 
 
+def failing_read(nth, path):
+    """The strace command that makes the program's `nth` read of `path` fail. LeakSanitizer
+    cannot run under strace."""
+    return ["strace", "-qq", "-o", os.devnull, "-E", "ASAN_OPTIONS=detect_leaks=0", "-P", path,
+            "-e", "trace=read", "-e", f"inject=read:error=EIO:when={nth}"]
+
+
 def run(command, stdin, how, timeout=60):
     """Runs the program to its end; returns output, status and error output."""
     with tempfile.TemporaryFile() as inp, tempfile.TemporaryFile() as out, \
@@ -218,10 +225,7 @@ def run(command, stdin, how, timeout=60):
             inp.write(stdin)
             inp.seek(0)
         if fails := re.search(r"read-fails:(\d+)", how):
-            # LeakSanitizer cannot run under strace.
-            command = ["strace", "-qq", "-o", os.devnull, "-E", "ASAN_OPTIONS=detect_leaks=0",
-                       "-P", fifo, "-e", "trace=read", "-e",
-                       "inject=read:error=EIO:when=" + fails.group(1)] + command
+            command = failing_read(fails.group(1), fifo) + command
         stdout, close = out, {"closed-stdout": 1, "closed-stdin": 0}.get(how)
         if how == "full":
             stdout = os.open("/dev/full", os.O_WRONLY)

@@ -114,14 +114,6 @@ PAUSE_CASES = [
 ]
 
 
-def failing_read(nth, terminal):
-    """The command that makes the program's `nth` read of `terminal` fail, or none."""
-    if nth is None:
-        return []
-    return ["strace", "-qq", "-o", os.devnull, "-E", "ASAN_OPTIONS=detect_leaks=0", "-P",
-            os.ttyname(terminal), "-e", "trace=read", "-e", f"inject=read:error=EIO:when={nth}"]
-
-
 class Terminal:
     """The program on a fresh pseudo-terminal that is its controlling terminal; or, with `shell`,
     an interactive sh there that runs the program as a job, as a person at a terminal does."""
@@ -155,8 +147,9 @@ class Terminal:
                 signal.signal(ignore, signal.SIG_IGN)
             if limit is not None:
                 resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
+        strace = e2e.failing_read(read_fails, os.ttyname(self.slave)) if read_fails else []
         self.proc = subprocess.Popen(
-            ["sh", "-i"] if shell else failing_read(read_fails, self.slave) + [program],
+            ["sh", "-i"] if shell else strace + [program],
             stdin=self.slave, stdout=stdout or self.slave, stderr=self.slave,
             env=dict(os.environ, PS1="$ ", ENV=""), start_new_session=True, preexec_fn=prepare)
         self.program = self.proc.pid
@@ -242,10 +235,10 @@ def readme_session(program, readme):
     session(program, block.group(1))
 
 
-def roff_text(line):
-    """A line of a manual page's no-fill block as the page shows it."""
+def roff_text(text):
+    """A manual page's no-fill text as the page shows it."""
     shown = {"&": "", "(aq": "'", "-": "-", "e": "\\"}
-    return re.sub(r"\\(\(aq|&|-|e)", lambda escape: shown[escape.group(1)], line)
+    return re.sub(r"\\(\(aq|&|-|e)", lambda escape: shown[escape.group(1)], text)
 
 
 def commands(blocks):
@@ -265,8 +258,8 @@ def man_examples(page):
     """The commands of the manual page's examples."""
     section = re.search(r"^\.SH EXAMPLES\n(.*?)(^\.SH |\Z)", open(page).read(), re.S | re.M)
     assert section, "the manual page has no EXAMPLES section"
-    return commands("\n".join(map(roff_text, block.splitlines()))
-                    for block in re.findall(r"^\.nf\n(.*?)^\.fi$", section.group(1), re.S | re.M))
+    blocks = re.findall(r"^\.nf\n(.*?)^\.fi$", section.group(1), re.S | re.M)
+    return commands(map(roff_text, blocks))
 
 
 def readme_examples(readme):
@@ -276,9 +269,8 @@ def readme_examples(readme):
 
 def example(command, shown):
     def check(program):
-        """An example of the documents, run: a session on the terminal as the README's is, and
-        any other command by sh, with the program both first on the PATH and in the README's
-        build/release, its standard output and standard error shown together."""
+        """A documents' example, run: a session as the README's is, any other command by sh with
+        the program on the PATH and in build/release, standard output and error together."""
         if command == "tempconv":
             return session(program, shown)
         with tempfile.TemporaryDirectory() as work:
